@@ -1,0 +1,36 @@
+# Quorvex Client: the two commands are `make run` and `make test`.
+# Both install what is missing (Debian 12, as root) and build first.
+CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_WIN    := cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+JOBS         ?= 2
+
+.PHONY: all setup native win build test run bench clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+native: setup
+	@$(CMAKE_NATIVE) > build-native-configure.log 2>&1 || { cat build-native-configure.log; exit 1; }
+	@rm -f build-native-configure.log
+	@cmake --build build/native -j$(JOBS)
+
+win: setup
+	@$(CMAKE_WIN) > build-win-configure.log 2>&1 || { cat build-win-configure.log; exit 1; }
+	@rm -f build-win-configure.log
+	@cmake --build build/win -j$(JOBS)
+
+build: native win
+
+test: build
+	@scripts/test
+
+run: build
+	@scripts/run
+
+bench: build
+	@scripts/bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,6 @@
+# Host build: GoogleTest tests, reference server, fuzzer.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+add_subdirectory(tests/native)

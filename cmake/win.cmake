@@ -1,0 +1,10 @@
+# Windows build: the program and the Win32 test executables (run under Wine).
+add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0600 WINVER=0x0600 __USE_MINGW_ANSI_STDIO=1)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_subdirectory(src)
+add_subdirectory(tests/win)

@@ -1,0 +1,37 @@
+// The client's side of the framing: the only ways a record reaches the wire,
+// the one reassembler for the server connection, and the synchronisation
+// sequence that opens every connection.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "link/wire.h"
+
+// Frames a 640-byte Pkt and queues it on the server connection. Returns the
+// transport's result code (nobody examines it).
+int SendPkt(const Pkt* pkt);
+
+// Frames a record of at most 2044 bytes and queues it, only while connected;
+// otherwise the frame is dropped without a message.
+int SendRecord(const void* record, size_t length);
+
+// Runs the bytes of one receive notification through the reassembler; every
+// complete payload goes to HandleServerMessage before the next byte is read.
+void FeedFrameBytes(const uint8_t* bytes, size_t count);
+
+// Drops any half-received frame; the next byte is searched for the magic.
+void ResetFrameReassembler();
+
+// Asks for the settings, the item list and the events of `depth`, in that
+// order, without waiting for answers. Clears g_settingsAvailable first.
+void SendSyncSequence(uint32_t depth);
+
+// --- Provided by the rest of the program (link-time seams) ---
+
+// Queues one whole frame on the server connection, or none of it; returns a
+// socket-layer result code.
+int FrameTransportSend(const uint8_t* frame, size_t length);
+
+// The message dispatcher: one call per complete payload.
+void HandleServerMessage(const uint8_t* payload, size_t length);

@@ -1,0 +1,14 @@
+#include "capture.h"
+
+#include "link/frame_io.h"
+
+Capture g_capture;
+
+int FrameTransportSend(const uint8_t* frame, size_t length) {
+    g_capture.sentFrames.emplace_back(frame, frame + length);
+    return g_capture.transportResult;
+}
+
+void HandleServerMessage(const uint8_t* payload, size_t length) {
+    g_capture.delivered.emplace_back(payload, payload + length);
+}
