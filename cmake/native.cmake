@@ -4,3 +4,4 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 include(GoogleTest)
 
 add_subdirectory(tests/native)
+add_subdirectory(bench)

@@ -8,3 +8,4 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 add_subdirectory(src)
 add_subdirectory(tests/win)
+add_subdirectory(bench)
