@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
         } else if (a == "--script") {
             if (!value(v) || !LoadScriptFile(v, opt.script, error)) break;
         } else if (a == "--flood") {
-            if (!value(v) || !ParseFloodSpec(v, opt, error)) break;
+            if (!value(v) || !ParseFloodOption(v, opt, error)) break;
         } else if (a == "--once") {
             opt.once = true;
         } else if (a == "-v" || a == "--verbose") {

@@ -71,13 +71,13 @@ std::string Hex(const uint8_t* p, size_t n) {
 
 }  // namespace
 
-bool ParseFloodSpec(const std::string& spec, ServerOptions& o, std::string& error) {
+bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error) {
     o.flood = true;
     size_t pos = 0;
-    while (pos <= spec.size()) {
-        size_t comma = spec.find(',', pos);
-        if (comma == std::string::npos) comma = spec.size();
-        const std::string part = spec.substr(pos, comma - pos);
+    while (pos <= arg.size()) {
+        size_t comma = arg.find(',', pos);
+        if (comma == std::string::npos) comma = arg.size();
+        const std::string part = arg.substr(pos, comma - pos);
         pos = comma + 1;
         if (part.empty()) continue;
         const size_t eq = part.find('=');
@@ -100,17 +100,17 @@ bool ParseFloodSpec(const std::string& spec, ServerOptions& o, std::string& erro
     return true;
 }
 
-bool ParseListen(const std::string& spec, ServerOptions& o, std::string& error) {
-    const size_t colon = spec.rfind(':');
+bool ParseListen(const std::string& arg, ServerOptions& o, std::string& error) {
+    const size_t colon = arg.rfind(':');
     in_addr a{};
     char* end = nullptr;
-    const long port = colon == std::string::npos ? -1 : std::strtol(spec.c_str() + colon + 1, &end, 10);
-    if (colon == std::string::npos || inet_pton(AF_INET, spec.substr(0, colon).c_str(), &a) != 1 || port < 0 ||
-        port > 65535 || end == spec.c_str() + colon + 1 || *end != '\0') {
+    const long port = colon == std::string::npos ? -1 : std::strtol(arg.c_str() + colon + 1, &end, 10);
+    if (colon == std::string::npos || inet_pton(AF_INET, arg.substr(0, colon).c_str(), &a) != 1 || port < 0 ||
+        port > 65535 || end == arg.c_str() + colon + 1 || *end != '\0') {
         error = "--listen wants ADDR:PORT, e.g. 127.0.0.1:2111";
         return false;
     }
-    o.listenAddr = spec.substr(0, colon);
+    o.listenAddr = arg.substr(0, colon);
     o.listenPort = static_cast<uint16_t>(port);
     return true;
 }

@@ -30,9 +30,9 @@ struct ServerOptions {
 };
 
 // Parses "items=N,events=M,status-rate=R" (each part optional).
-bool ParseFloodSpec(const std::string& spec, ServerOptions& o, std::string& error);
+bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error);
 // Parses "ADDR:PORT" (IPv4 dotted address).
-bool ParseListen(const std::string& spec, ServerOptions& o, std::string& error);
+bool ParseListen(const std::string& arg, ServerOptions& o, std::string& error);
 
 constexpr size_t MAX_CLIENT_BACKLOG = 256u << 20;  // output bytes queued before a client is dropped
 constexpr char FENCE_TEXT[] = "FENCE";

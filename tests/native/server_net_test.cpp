@@ -373,7 +373,7 @@ TEST_F(ServerFixture, ScriptPauseReadHoldsRequestsBack) {
 TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
     ServerOptions o;
     std::string err;
-    ASSERT_TRUE(ParseFloodSpec("items=5,events=4,status-rate=0", o, err)) << err;
+    ASSERT_TRUE(ParseFloodOption("items=5,events=4,status-rate=0", o, err)) << err;
     Launch(o);
     const int fd = Connect();
     auto got = ReadPayloads(fd, 10);
@@ -400,8 +400,8 @@ TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
 
     std::string bad;
     ServerOptions x;
-    EXPECT_FALSE(ParseFloodSpec("items=5,colour=3", x, bad));
-    EXPECT_FALSE(ParseFloodSpec("items=-1", x, bad));
+    EXPECT_FALSE(ParseFloodOption("items=5,colour=3", x, bad));
+    EXPECT_FALSE(ParseFloodOption("items=-1", x, bad));
 }
 
 TEST_F(ServerFixture, StartedItemIsTestedAndReportsStatusAndEvent) {
