@@ -1,0 +1,91 @@
+// quorvex-refserver: a reference Quorvex Server for demos, tests and benchmarks.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "server.h"
+
+namespace {
+
+Server* g_server = nullptr;
+
+void OnSignal(int) {
+    if (g_server) g_server->Stop();
+}
+
+void Usage(FILE* f) {
+    std::fputs(
+        "usage: quorvex-refserver [options]\n"
+        "  --listen ADDR:PORT   where to listen (default 127.0.0.1:2111; port 0 = any free port)\n"
+        "  --state FILE         keep items, settings and events in FILE across restarts\n"
+        "  --demo               add demo items tested against loopback ports the server opens\n"
+        "  --script FILE        run the script in FILE for every client that connects\n"
+        "  --flood items=N,events=M,status-rate=R\n"
+        "                       push N items, M events and a fence event to every client\n"
+        "  --once               exit when the first client has disconnected\n"
+        "  -v, --verbose        log every request\n"
+        "  -q, --quiet          no log lines on stderr\n"
+        "  -h, --help           this text\n",
+        f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ServerOptions opt;
+    std::string error;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= argc) {
+                error = a + " needs a value";
+                return false;
+            }
+            v = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--listen") {
+            if (!value(v) || !ParseListen(v, opt, error)) break;
+        } else if (a == "--state") {
+            if (!value(opt.statePath)) break;
+        } else if (a == "--demo") {
+            opt.demo = true;
+        } else if (a == "--script") {
+            if (!value(v) || !LoadScriptFile(v, opt.script, error)) break;
+        } else if (a == "--flood") {
+            if (!value(v) || !ParseFloodOption(v, opt, error)) break;
+        } else if (a == "--once") {
+            opt.once = true;
+        } else if (a == "-v" || a == "--verbose") {
+            opt.verbose = true;
+        } else if (a == "-q" || a == "--quiet") {
+            opt.quiet = true;
+        } else if (a == "-h" || a == "--help") {
+            Usage(stdout);
+            return 0;
+        } else {
+            error = "unknown option " + a;
+            break;
+        }
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "quorvex-refserver: %s\n", error.c_str());
+        Usage(stderr);
+        return 2;
+    }
+
+    Server server(opt);
+    if (!server.Start(error)) {
+        std::fprintf(stderr, "quorvex-refserver: %s\n", error.c_str());
+        return 1;
+    }
+    g_server = &server;
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    server.Run();
+    g_server = nullptr;
+    return 0;
+}
