@@ -2,7 +2,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <string>
+
+#include <unistd.h>
 
 #include "server.h"
 
@@ -24,6 +27,9 @@ void Usage(FILE* f) {
         "  --flood items=N,events=M,status-rate=R\n"
         "                       push N items, M events and a fence event to every client\n"
         "  --once               exit when the first client has disconnected\n"
+        "  --port-file FILE     write the listening port to FILE (for tests that listen on port 0)\n"
+        "  --out FILE           write the machine-readable stdout lines to FILE instead\n"
+        "  --max-seconds N      stop after N seconds whatever happens (a safety net for tests)\n"
         "  -v, --verbose        log every request\n"
         "  -q, --quiet          no log lines on stderr\n"
         "  -h, --help           this text\n",
@@ -35,6 +41,8 @@ void Usage(FILE* f) {
 int main(int argc, char** argv) {
     ServerOptions opt;
     std::string error;
+    std::string portFile;
+    unsigned maxSeconds = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](std::string& v) {
@@ -58,6 +66,17 @@ int main(int argc, char** argv) {
             if (!value(v) || !ParseFloodOption(v, opt, error)) break;
         } else if (a == "--once") {
             opt.once = true;
+        } else if (a == "--port-file") {
+            if (!value(portFile)) break;
+        } else if (a == "--out") {
+            if (!value(v)) break;
+            if (std::freopen(v.c_str(), "w", stdout) == nullptr) {
+                error = "cannot write " + v;
+                break;
+            }
+        } else if (a == "--max-seconds") {
+            if (!value(v)) break;
+            maxSeconds = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
         } else if (a == "-v" || a == "--verbose") {
             opt.verbose = true;
         } else if (a == "-q" || a == "--quiet") {
@@ -81,9 +100,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quorvex-refserver: %s\n", error.c_str());
         return 1;
     }
+    if (!portFile.empty()) {
+        // Written whole under another name, then renamed, so a reader never sees half a number.
+        const std::string tmp = portFile + ".tmp";
+        FILE* f = std::fopen(tmp.c_str(), "w");
+        if (f == nullptr || std::fprintf(f, "%u\n", static_cast<unsigned>(server.Port())) < 0 ||
+            std::fclose(f) != 0 || std::rename(tmp.c_str(), portFile.c_str()) != 0) {
+            std::fprintf(stderr, "quorvex-refserver: cannot write %s\n", portFile.c_str());
+            return 1;
+        }
+    }
     g_server = &server;
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    std::signal(SIGALRM, OnSignal);
+    if (maxSeconds > 0)
+        alarm(maxSeconds);
     std::signal(SIGPIPE, SIG_IGN);
     server.Run();
     g_server = nullptr;
