@@ -9,4 +9,5 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 add_subdirectory(src)
 add_subdirectory(tests/win)
+add_subdirectory(tests/e2e)
 add_subdirectory(bench)
