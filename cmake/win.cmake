@@ -1,4 +1,5 @@
 # Windows build: the program and the Win32 test executables (run under Wine).
+enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0600 WINVER=0x0600 __USE_MINGW_ANSI_STDIO=1)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -8,4 +9,5 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 add_subdirectory(src)
 add_subdirectory(tests/win)
+add_subdirectory(tests/e2e)
 add_subdirectory(bench)

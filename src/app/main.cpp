@@ -1,34 +1,60 @@
-// Entry point of Quorvex Client.
-#include <windows.h>
+// Entry point of Quorvex Client: one copy per session, the shared GDI
+// objects, the main window and the message loop; the socket layer is shut
+// down after the loop.
+#include <cstdlib>
+#include <cstring>
 
-static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
+#include "app/app.h"
+#include "net/socket.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    WNDCLASSEXA wcex = {};
-    wcex.cbSize = sizeof wcex;
-    wcex.style = CS_HREDRAW | CS_VREDRAW;
-    wcex.lpfnWndProc = MainWndProc;
-    wcex.hInstance = instance;
-    wcex.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wcex.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wcex.lpszClassName = " ";
-    RegisterClassExA(&wcex);
-    HWND hwnd = CreateWindowExA(0, " ", "Quorvex Client", WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX,
-                                0, 0, 712, 665, nullptr, nullptr, instance, nullptr);
-    if (hwnd == nullptr)
+    // A second copy leaves at once and silently; the first is not told.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, "QuorvexReenterCheck");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (mutex != nullptr)
+            ReleaseMutex(mutex);
         return 0;
-    ShowWindow(hwnd, show);
-    UpdateWindow(hwnd);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
     }
+
+    // Held until exit as a check that the process has memory to work with.
+    void* workingBlock = malloc(20000);
+    if (workingBlock == nullptr) {
+        MessageBoxA(nullptr, "Out of memory", nullptr, MB_OK);
+        return 0;
+    }
+    memset(workingBlock, 0, 20000);
+
+    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
+    RegisterMainWindowClass(instance);
+
+    g_instance = instance;
+    HWND window = CreateMainWindow(instance);
+    if (window == nullptr) {
+        free(workingBlock);
+        MessageBoxA(nullptr, "Failed to create application window!", nullptr, MB_OK);
+        return 0;
+    }
+    g_mainWindow = window;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+
+    g_titleFont = CreateTitleFont(window);
+
+    // The program has no accelerator resource: the table is always null, and
+    // the loop makes no IsDialogMessageA call, so dialogs get no keyboard
+    // navigation.
+    HACCEL accelerators = LoadAcceleratorsA(instance, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) {
+        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+    free(workingBlock);
+    SocketCleanup();
+    if (mutex != nullptr)
+        ReleaseMutex(mutex);
     return static_cast<int>(msg.wParam);
 }

@@ -1,0 +1,163 @@
+// The main window: a fixed-size frame carrying the menu and the monitor
+// panel. Its procedure is the program's hub: it starts the socket layer and
+// builds the panel at WM_CREATE, routes the menu, opens the connect dialog on
+// request, runs the synchronisation sequence, hands socket notifications to
+// the socket layer, and releases the shared objects at WM_DESTROY.
+#include "app/app.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "dialogs/about_dialog.h"
+#include "link/connect_dialog.h"
+#include "link/frame_io.h"
+#include "link/server_lists.h"
+#include "link/session.h"
+#include "net/socket.h"
+#include "panel/item_commands.h"
+#include "panel/monitor_panel.h"
+#include "res/resource.h"
+
+HINSTANCE g_instance;
+HWND g_mainWindow;
+HWND g_monitorPanel;
+HWND g_aboutBox;
+HBRUSH g_whiteBrush;
+HFONT g_titleFont;
+HFONT g_headingFont;
+
+const char MAIN_WINDOW_CLASS[] = " ";
+
+namespace {
+
+LRESULT OnCreate(HWND window) {
+    g_mainWindow = window;
+
+    const int rc = SocketStartup(window);
+    if (rc != SOCK_OK) {
+        char text[256];
+        snprintf(text, sizeof text, "Socket library initialization failed, rc %u",
+                 static_cast<unsigned>(rc));
+        MessageBoxA(nullptr, text, nullptr, MB_OK);
+        DestroyWindow(window);
+        return 1;
+    }
+
+    CenterWindow(window);
+
+    // The list view, tree view and IP address classes must exist before the
+    // panel and the dialogs are created from their templates.
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = 8;
+    icc.dwICC = ICC_DATE_CLASSES;
+    InitCommonControlsEx(&icc);
+    InitCommonControls();
+
+    // The panel's WM_INITDIALOG runs inside this call and posts WM_SHOW_CONNECT.
+    g_monitorPanel = OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
+    return 0;
+}
+
+void OpenAboutBox() {
+    if (AnyItemDialogOpen())
+        return;
+    g_aboutBox = OpenModelessDialog(g_instance, g_monitorPanel, AboutDialogProc, IDD_ABOUT);
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam) {
+    if (HIWORD(wParam) != 0)  // menu commands only
+        return 0;
+    switch (LOWORD(wParam)) {
+    case IDM_NEW_ITEM: CmdNewItem(); break;
+    case IDM_EDIT_ITEM: CmdEditItem(); break;
+    case IDM_DELETE_ITEM: CmdDeleteItem(); break;
+    case IDM_START_TEST: CmdStartTest(); break;
+    case IDM_STOP_TEST: CmdStopTest(); break;
+    case IDM_SETTINGS: CmdSettings(); break;
+    case IDM_QUIT: DestroyWindow(window); break;
+    case IDM_ABOUT: OpenAboutBox(); break;
+    case IDM_USER_MANUAL:
+        // A missing manual or PDF viewer is deliberately not reported.
+        ShellExecuteA(window, "open", "QuorvexManual.pdf", nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT OnShowConnect(HWND window) {
+    if (g_connectionState == CONN_DISCONNECTED)
+        OpenModelessDialog(g_instance, window, ConnectDialogProc, IDD_CONNECT);
+    return 0;
+}
+
+LRESULT OnStartSync() {
+    SendSyncSequence(SelectedEventDepth());
+    return 0;
+}
+
+void DeleteGdiObject(HGDIOBJ* object) {
+    if (*object != nullptr)
+        DeleteObject(*object);
+    *object = nullptr;
+}
+
+LRESULT OnDestroy() {
+    ClearServerLists();
+    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
+    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));
+    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_titleFont));
+    PostQuitMessage(0);
+    return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return OnCreate(window);
+    case WM_DESTROY: return OnDestroy();
+    case WM_COMMAND: return OnCommand(window, wParam);
+    case WM_SHOW_CONNECT: return OnShowConnect(window);
+    case WM_START_SYNC: return OnStartSync();
+    case WM_SOCKET_EVENT:
+    case WM_SOCKET_SEND:
+        SocketDispatch(message, wParam, lParam);
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+ATOM RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wcex = {};
+    wcex.cbSize = sizeof wcex;
+    wcex.style = CS_HREDRAW | CS_VREDRAW;
+    wcex.lpfnWndProc = MainWindowProc;
+    wcex.hInstance = instance;
+    wcex.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wcex.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wcex.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    wcex.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wcex.lpszClassName = MAIN_WINDOW_CLASS;
+    wcex.hIconSm = nullptr;
+    return RegisterClassExA(&wcex);
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    // A null menu handle makes the window take the class menu (114).
+    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client",
+                           WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 712, 665, nullptr,
+                           LoadMenuA(instance, nullptr), instance, nullptr);
+}
+
+HFONT CreateTitleFont(HWND window) {
+    HDC dc = GetDC(window);
+    LOGFONTA fnt = {};
+    fnt.lfHeight = -MulDiv(14, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    fnt.lfWeight = 600;
+    lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
+    ReleaseDC(window, dc);
+    return CreateFontIndirectA(&fnt);
+}

@@ -1,0 +1,182 @@
+// The monitor panel's dialog procedure: builds the three list views, the
+// button icons and the depth selector when it opens, routes its buttons to
+// the item commands and the connection, and answers the lists' custom draw.
+#include "panel/monitor_panel.h"
+
+#include "app/app.h"
+#include "link/client_config.h"
+#include "link/server_connection.h"
+#include "link/session.h"
+#include "panel/combo_fill.h"
+#include "panel/item_commands.h"
+#include "panel/status_log.h"
+#include "res/resource.h"
+
+HWND g_itemsList;
+HWND g_eventsList;
+
+namespace {
+
+// One image list per button, kept for the life of the process.
+HIMAGELIST s_buttonImages[7];
+
+// Shell icon id 255 means "the program's own icon with ownIconId"; any other
+// value would name an icon of shell32.dll. Every button uses its own icon.
+constexpr int OWN_ICON = 255;
+struct ButtonIcon {
+    int buttonId;
+    int shellIconId;
+    int ownIconId;
+};
+const ButtonIcon kButtonIcons[] = {
+    {IDC_PANEL_CONNECT, OWN_ICON, IDI_CONNECT},
+    {IDC_PANEL_NEW_ITEM, OWN_ICON, IDI_APP},
+    {IDC_PANEL_EDIT_ITEM, OWN_ICON, IDI_EDIT_ITEM},
+    {IDC_PANEL_DELETE_ITEM, OWN_ICON, IDI_DELETE_ITEM},
+    {IDC_PANEL_START_TEST, OWN_ICON, IDI_START_TEST},
+    {IDC_PANEL_STOP_TEST, OWN_ICON, IDI_STOP_TEST},
+    {IDC_PANEL_SETTINGS, OWN_ICON, IDI_SETTINGS},
+};
+static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] == sizeof s_buttonImages / sizeof s_buttonImages[0],
+              "one image list per button");
+
+// Column tables: titles in 40-byte slots, widths in pixels, formats.
+char kItemTitles[5][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
+const int kItemWidths[5] = {210, 230, 90, 60, 80};
+const int kItemFormats[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
+
+char kEventTitles[5][40] = {"Date", "Time", "Test Item", "Hostname", "Event Text"};
+const int kEventWidths[5] = {100, 100, 180, 145, 145};
+const int kEventFormats[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT};
+
+char kLogTitles[2][40] = {"Timestamp", "Event text"};
+const int kLogWidths[2] = {140, 530};
+const int kLogFormats[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
+
+// Index = param of an events request.
+const char* const kDepthNames[] = {"Today", "This Month", "All Time", nullptr};
+constexpr int DEFAULT_DEPTH = 1;
+
+void SetUpButtonIcons(HWND dialog) {
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    for (size_t i = 0; i < sizeof kButtonIcons / sizeof kButtonIcons[0]; ++i) {
+        const ButtonIcon& row = kButtonIcons[i];
+        HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
+                                           GetSystemMetrics(SM_CYSMICON), ILC_COLOR32, 4, 4);
+        s_buttonImages[i] = list;
+        ImageList_SetBkColor(list, GetSysColor(COLOR_WINDOW));
+        BUTTON_IMAGELIST images = {list, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+        SendDlgItemMessageA(dialog, row.buttonId, BCM_SETIMAGELIST, 0,
+                            reinterpret_cast<LPARAM>(&images));
+        HICON icon = row.shellIconId == OWN_ICON
+                         ? LoadIconA(g_instance, MAKEINTRESOURCEA(row.ownIconId))
+                         : LoadIconA(shell, MAKEINTRESOURCEA(row.shellIconId));
+        ImageList_ReplaceIcon(list, -1, icon);
+    }
+    if (shell != nullptr)
+        FreeLibrary(shell);
+}
+
+HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths,
+                  const int* formats, int count, bool gridLines) {
+    HWND list = GetDlgItem(dialog, listId);
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = formats[i];
+        column.cx = widths[i];
+        column.pszText = titles[i];
+        column.iSubItem = i;
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    const DWORD styles = LVS_EX_FULLROWSELECT | (gridLines ? LVS_EX_GRIDLINES : 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
+    return list;
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+    g_monitorPanel = dialog;
+    SetUpButtonIcons(dialog);
+    g_itemsList = SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
+    g_eventsList = SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
+    SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
+    FillCombo(dialog, kDepthNames, IDC_PANEL_DEPTH, DEFAULT_DEPTH);
+
+    char errorText[128] = "";
+    if (!ReadClientConfig("quorvex.ini", &g_clientConfig, errorText))
+        LogStatus(errorText);
+
+    // The connect dialog is about to open; the button comes back when it closes.
+    EnableWindow(GetDlgItem(dialog, IDC_PANEL_CONNECT), FALSE);
+    PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+    return TRUE;
+}
+
+void OnConnectButton(HWND dialog) {
+    switch (g_connectionState) {
+    case CONN_DISCONNECTED:
+        EnableWindow(GetDlgItem(dialog, IDC_PANEL_CONNECT), FALSE);
+        PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+        break;
+    case CONN_CONNECTED: DisconnectFromServer(); break;
+    default: break;  // an attempt is under way
+    }
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case IDC_PANEL_NEW_ITEM: CmdNewItem(); break;
+    case IDC_PANEL_EDIT_ITEM: CmdEditItem(); break;
+    case IDC_PANEL_DELETE_ITEM: CmdDeleteItem(); break;
+    case IDC_PANEL_START_TEST: CmdStartTest(); break;
+    case IDC_PANEL_STOP_TEST: CmdStopTest(); break;
+    case IDC_PANEL_SETTINGS: CmdSettings(); break;
+    case IDC_PANEL_CONNECT: OnConnectButton(dialog); break;
+    case IDC_PANEL_RELOAD_EVENTS: CmdReloadEvents(); break;
+    default: break;
+    }
+    return FALSE;
+}
+
+// A dialog procedure hands a WM_NOTIFY result back through DWLP_MSGRESULT.
+INT_PTR ReturnNotifyResult(HWND dialog, LRESULT result) {
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    switch (wParam) {
+    case IDC_PANEL_ITEMS:
+        switch (header->code) {
+        case NM_CUSTOMDRAW:
+            return ReturnNotifyResult(dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        case NM_DBLCLK: CmdEditItem(); break;
+        case NM_CLICK: OnItemRowClick(); break;
+        default: break;
+        }
+        break;
+    case IDC_PANEL_EVENTS:
+        if (header->code == NM_CUSTOMDRAW)
+            return ReturnNotifyResult(dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        break;
+    default: break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_COMMAND: return OnCommand(dialog, wParam);
+    case WM_NOTIFY: return OnNotify(dialog, wParam, lParam);
+    default: return FALSE;
+    }
+}
+
+uint32_t SelectedEventDepth() {
+    const LRESULT selection = SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_GETCURSEL, 0, 0);
+    return selection == CB_ERR ? DEPTH_ALL_TIME : static_cast<uint32_t>(selection);
+}

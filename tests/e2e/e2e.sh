@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# One end-to-end case against the real program (see CMakeLists.txt):
+#   e2e.sh CASE QUORVEX_EXE PROBE_EXE WORK_DIR
+# Every wait is bounded; whatever this script started is stopped on exit.
+set -u
+case_name=$1 exe=$2 probe=$3 work=$4
+. "$(dirname "$0")/../../scripts/wine-env"
+qx_wine_prefix
+
+run="$work/run-$case_name"
+rm -rf "$run" && mkdir -p "$run" && cd "$run"
+exe_win=$(winepath -w "$exe" 2>/dev/null)
+
+started=()
+cleanup() {
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+probe() {  # probe DESKTOP find|close|quit -> prints "count left top width height"
+  timeout -k 2 20 wine "$probe" "$@" 2>/dev/null | tr -d '\r'
+}
+
+wait_for_window() {  # wait_for_window DESKTOP: up to 30 s
+  for _ in $(seq 60); do
+    found=$(probe "$1" find)
+    [ "${found%% *}" != "0" ] && [ -n "$found" ] && return 0
+    sleep 0.5
+  done
+  fail "no Quorvex Client window on desktop $1"
+}
+
+wait_for_exit() {  # wait_for_exit PID: up to 20 s; sets rc
+  for _ in $(seq 40); do
+    kill -0 "$1" 2>/dev/null || { wait "$1"; rc=$?; return 0; }
+    sleep 0.5
+  done
+  fail "process $1 did not end"
+}
+
+expect_size() {  # expect_size "count left top width height"
+  read -r count left top width height <<<"$1"
+  [ "$count" = 1 ] || fail "expected one main window, found $count"
+  [ "$width" = 712 ] && [ "$height" = 665 ] || fail "window is ${width}x${height}, not 712x665"
+}
+
+case "$case_name" in
+screenshot)
+  wine explorer /desktop=qx,1024x768 "$exe_win" >/dev/null 2>&1 &
+  started+=($!)
+  wait_for_window qx
+  expect_size "$found"
+  sleep 2  # let the panel and the connect dialog paint
+  import -window root -crop 1024x768+0+0 +repage "$work/screenshot.png" || fail "import failed"
+  colours=$(convert "$work/screenshot.png" -format '%k' info:)
+  [ "$colours" -gt 50 ] || fail "screenshot looks blank ($colours colours)"
+  crop=$(convert "$work/screenshot.png" -crop "${width}x${height}+${left}+${top}" +repage -format '%k %[fx:standard_deviation]' info:)
+  [ "${crop%% *}" -gt 30 ] || fail "main window area looks blank ($crop)"
+  echo "screenshot: $work/screenshot.png, window at $left,$top ${width}x${height}, $colours colours"
+  probe qx close >/dev/null
+  for _ in $(seq 40); do
+    [ "$(probe qx find)" = "0" ] && break
+    sleep 0.5
+  done
+  [ "$(probe qx find)" = "0" ] || fail "window still open after WM_CLOSE"
+  ;;
+single_instance)
+  wine "$exe" >/dev/null 2>&1 &
+  first=$!
+  started+=($first)
+  wait_for_window Default
+  start=$(date +%s)
+  timeout -k 2 20 wine "$exe" >/dev/null 2>&1
+  second_rc=$?
+  elapsed=$(( $(date +%s) - start ))
+  [ "$second_rc" = 0 ] || fail "second start ended with $second_rc"
+  [ "$elapsed" -le 10 ] || fail "second start took ${elapsed}s"
+  expect_size "$(probe Default find)"
+  kill -0 "$first" 2>/dev/null || fail "first copy ended"
+  probe Default quit >/dev/null
+  wait_for_exit "$first"
+  [ "$rc" = 0 ] || fail "first copy ended with $rc"
+  echo "second start: exit 0 after ${elapsed}s, one window"
+  ;;
+quit | close)
+  wine "$exe" >/dev/null 2>&1 &
+  pid=$!
+  started+=($pid)
+  wait_for_window Default
+  expect_size "$found"
+  probe Default "$case_name" >/dev/null
+  wait_for_exit "$pid"
+  [ "$rc" = 0 ] || fail "exit code $rc after $case_name"
+  echo "$case_name: exit code 0"
+  ;;
+*) fail "unknown case $case_name" ;;
+esac
+exit 0

@@ -1,0 +1,27 @@
+// Helpers for tests that run the real main window in-process: start-up as
+// WinMain does it (without the loop), a bounded message pump, and lookups of
+// this thread's top-level windows.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Registers the class once, creates the shared GDI objects and the main
+// window; null on failure.
+HWND StartMainWindow();
+
+// Destroys the main window (if it still exists), drains the queue including
+// the WM_QUIT that WM_DESTROY posts, and shuts the socket layer down.
+void StopMainWindow();
+
+// Dispatches pending messages for at most `ms` milliseconds, or until `done`
+// returns true. WM_QUIT is swallowed. Returns the last value of `done`.
+bool PumpMessages(DWORD ms, const std::function<bool()>& done = nullptr);
+
+// A visible or hidden top-level window of this thread with the given title.
+HWND FindThreadWindow(const char* title);
+
+std::string WindowText(HWND window);
+std::string ClassName(HWND window);

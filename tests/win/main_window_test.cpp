@@ -1,0 +1,218 @@
+// The real main window in-process: its frame, menu and routing, the private
+// messages, the About box under the single dialog rule, and CenterWindow.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app_harness.h"
+#include "link/session.h"
+#include "panel/item_commands.h"
+#include "panel/monitor_panel.h"
+#include "res/resource.h"
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = StartMainWindow();
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        g_itemDialog = nullptr;
+        StopMainWindow();
+    }
+    HWND ConnectDialog() { return FindThreadWindow("Connect to Quorvex Server"); }
+    HWND window = nullptr;
+};
+
+TEST_F(MainWindow, IsTheFixedSizeFrameNamedQuorvexClient) {
+    EXPECT_EQ(ClassName(window), " ");
+    EXPECT_EQ(WindowText(window), "Quorvex Client");
+    EXPECT_EQ(g_mainWindow, window);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right - rect.left, 712);
+    EXPECT_EQ(rect.bottom - rect.top, 665);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_EQ(GetParent(window), nullptr);
+}
+
+TEST_F(MainWindow, IsCentredOnTheDesktop) {
+    RECT desktop, rect;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, desktop.left + (desktop.right - desktop.left - 712) / 2);
+    EXPECT_EQ(rect.top, desktop.top + (desktop.bottom - desktop.top - 665) / 2);
+}
+
+TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
+    HMENU menu = GetMenu(window);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    char text[64];
+    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "Tools");
+    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "About");
+
+    struct Entry { UINT id; const char* text; };
+    const Entry tools[] = {{40001, "New Item"}, {40002, "Edit Item"}, {40003, "Delete Item"},
+                           {40004, "Start Test"}, {40005, "Stop Test"}, {40006, "Settings"},
+                           {0, nullptr}, {40007, "Quit"}};
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_EQ(GetMenuItemCount(popup), 8);
+    for (int i = 0; i < 8; ++i) {
+        if (tools[i].text == nullptr) {
+            EXPECT_TRUE(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR);
+            continue;
+        }
+        EXPECT_EQ(GetMenuItemID(popup, i), tools[i].id);
+        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, tools[i].text);
+    }
+    popup = GetSubMenu(menu, 1);
+    ASSERT_EQ(GetMenuItemCount(popup), 2);
+    EXPECT_EQ(GetMenuItemID(popup, 0), 40008u);
+    EXPECT_EQ(GetMenuItemID(popup, 1), 40010u);
+    GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "About Quorvex");
+    GetMenuStringA(popup, 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "User Manual");
+}
+
+TEST_F(MainWindow, HoldsThePanelAtTheOriginOfItsClientArea) {
+    ASSERT_NE(g_monitorPanel, nullptr);
+    EXPECT_EQ(GetParent(g_monitorPanel), window);
+    EXPECT_TRUE(GetWindowLongA(g_monitorPanel, GWL_STYLE) & WS_CHILD);
+    EXPECT_FALSE(GetWindowLongA(g_monitorPanel, GWL_STYLE) & WS_CAPTION);
+    RECT rect;
+    GetWindowRect(g_monitorPanel, &rect);
+    POINT origin = {rect.left, rect.top};
+    ScreenToClient(window, &origin);
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
+}
+
+TEST_F(MainWindow, OpensTheConnectDialogOnceTheLoopRuns) {
+    EXPECT_EQ(ConnectDialog(), nullptr) << "posted, not opened during creation";
+    ASSERT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
+    HWND dialog = ConnectDialog();
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), window);
+
+    // Cancel gives the panel's Connect button back.
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
+}
+
+TEST_F(MainWindow, ShowConnectDoesNothingUnlessDisconnected) {
+    PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
+    DestroyWindow(ConnectDialog());
+    for (uint32_t state : {CONN_CONNECTING, CONN_CONNECTED}) {
+        g_connectionState = state;
+        PostMessageA(window, WM_SHOW_CONNECT, 0, 0);
+        PumpMessages(200);
+        EXPECT_EQ(ConnectDialog(), nullptr) << "state " << state;
+    }
+    g_connectionState = CONN_DISCONNECTED;
+    PostMessageA(window, WM_SHOW_CONNECT, 0, 0);
+    EXPECT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
+}
+
+TEST_F(MainWindow, ConnectButtonWhileDisconnectedDisablesItselfAndAsksForTheDialog) {
+    PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
+    SendMessageA(ConnectDialog(), WM_COMMAND, IDCANCEL, 0);
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    ASSERT_TRUE(IsWindowEnabled(button));
+    SendMessageA(g_monitorPanel, WM_COMMAND, MAKEWPARAM(IDC_PANEL_CONNECT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    EXPECT_FALSE(IsWindowEnabled(button));
+    EXPECT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
+}
+
+TEST_F(MainWindow, ConnectButtonWhileConnectingDoesNothing) {
+    PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
+    SendMessageA(ConnectDialog(), WM_COMMAND, IDCANCEL, 0);
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    g_connectionState = CONN_CONNECTING;
+    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, reinterpret_cast<LPARAM>(button));
+    EXPECT_TRUE(IsWindowEnabled(button));
+}
+
+TEST_F(MainWindow, AboutOpensOneBoxAndTheBoxClearsItsHandle) {
+    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
+    HWND box = g_aboutBox;
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), "About Quorvex");
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
+    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
+    EXPECT_EQ(g_aboutBox, box) << "a second About box must not open";
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_EQ(g_aboutBox, nullptr);
+}
+
+TEST_F(MainWindow, AboutIsRefusedWhileAnotherDialogIsOpen) {
+    g_itemDialog = window;  // any non-null handle counts as open
+    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
+    EXPECT_EQ(g_aboutBox, nullptr);
+}
+
+TEST_F(MainWindow, OnlyMenuCommandsAreRouted) {
+    // Notification code 1 (an accelerator) must not quit.
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 1), 0);
+    EXPECT_TRUE(IsWindow(window));
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindow, DestroyPostsQuitWithCodeZeroAndReleasesSharedObjects) {
+    DestroyWindow(window);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u);
+    EXPECT_EQ(g_whiteBrush, nullptr);
+    EXPECT_EQ(g_titleFont, nullptr);
+    EXPECT_EQ(g_headingFont, nullptr);
+}
+
+TEST_F(MainWindow, CloseDestroysWithoutAsking) {
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+// CenterWindow halves the size difference with signed division; a window
+// larger than its owner lands up and to the left of the owner's corner by
+// half the difference, truncated towards zero.
+TEST(CenterWindow, PlacesALargerWindowByTruncatedHalfDifferences) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QxCentreTest";
+    RegisterClassA(&wc);
+    HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 100, 100, 100, 100, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+    HWND smaller = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 41, 21, owner,
+                                   nullptr, wc.hInstance, nullptr);
+    HWND larger = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 301, 201, owner,
+                                  nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(larger, nullptr);
+    CenterWindow(smaller);
+    CenterWindow(larger);
+    RECT rect;
+    GetWindowRect(smaller, &rect);
+    EXPECT_EQ(rect.left, 100 + 59 / 2);
+    EXPECT_EQ(rect.top, 100 + 79 / 2);
+    EXPECT_EQ(rect.right - rect.left, 41);
+    GetWindowRect(larger, &rect);
+    EXPECT_EQ(rect.left, 0);   // 100 + (-201 / 2) = 100 - 100
+    EXPECT_EQ(rect.top, 50);   // 100 + (-101 / 2) = 100 - 50
+    DestroyWindow(owner);
+}
+
+}  // namespace
