@@ -1,24 +1,31 @@
-// Connect dialog, first form: it only opens centred and closes again; OK does
-// not connect yet. Cancel gives the panel's Connect button back so the user
-// can reopen the dialog.
+// The connect dialog. It rewrites quorvex.ini whenever it closes, so the file
+// always holds the values last confirmed (or those read at start-up).
 #include "link/connect_dialog.h"
 
 #include "app/app.h"
+#include "link/client_config.h"
+#include "link/server_connection.h"
+#include "link/session.h"
+#include "panel/status_log.h"
 #include "res/resource.h"
 
 namespace {
 
-INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
-    switch (LOWORD(wParam)) {
-    case IDC_CONNECT_OK:
+void OnInitDialog(HWND dialog) {
+    if (g_connectionState != CONN_DISCONNECTED) {
         DestroyWindow(dialog);
-        return TRUE;
-    case IDCANCEL:
-        DestroyWindow(dialog);
-        EnableWindow(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT), TRUE);
-        return TRUE;
-    default: return FALSE;
+        return;
     }
+    CenterWindow(dialog);
+    SetDlgItemTextA(dialog, IDC_CONNECT_ADDRESS, g_clientConfig.serverIp);
+    SendDlgItemMessageA(dialog, IDC_CONNECT_PORT, EM_LIMITTEXT, 5, 0);
+    SetDlgItemInt(dialog, IDC_CONNECT_PORT, g_clientConfig.serverPort, FALSE);
+}
+
+void OnDestroy() {
+    char error[CONFIG_ERROR_TEXT];
+    if (!WriteClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, error))
+        LogStatus(error);
 }
 
 }  // namespace
@@ -26,9 +33,25 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
 INT_PTR CALLBACK ConnectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        CenterWindow(dialog);
+        OnInitDialog(dialog);
         return TRUE;
-    case WM_COMMAND: return OnCommand(dialog, wParam);
-    default: return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_CONNECT_OK:
+            // The Connect button stays disabled while the attempt runs, and is
+            // enabled again by ConnectToServer when it fails at once.
+            ConnectToServer(dialog);
+            DestroyWindow(dialog);
+            return TRUE;
+        case IDCANCEL:
+            DestroyWindow(dialog);
+            SetConnectButton(nullptr, TRUE);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
     }
+    return FALSE;
 }

@@ -1,6 +1,4 @@
-// The connect dialog (template 125): the server address and port, confirmed
-// with OK or dismissed with Cancel. Opened by the main window on
-// WM_SHOW_CONNECT while disconnected.
+// The connect dialog: the server's address and port, confirmed by the user.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,135 @@
-// The message dispatcher: applies each payload from the server to the client's mirror.
-#include "link/frame_io.h"
+// The message dispatcher: the only place where the client's mirror of the
+// server (item rows, event rows, the settings copy) changes on the server's
+// word. Called once per complete payload by the frame reassembler.
+//
+// Payloads are copied into zero-filled records first, so a short payload is
+// never read past its end, and every text is read only up to the end of its
+// field, so a server that leaves out a NUL cannot make the client overrun.
+#include <cstdlib>
+#include <cstring>
 
-void HandleServerMessage(const uint8_t*, size_t) {}
+#include "link/frame_io.h"
+#include "link/item_rows.h"
+#include "link/session.h"
+#include "panel/status_log.h"
+
+namespace {
+
+void LogResponseText(const Pkt& pkt) {
+    // Logged exactly as sent (also when empty), never used as a format.
+    char text[sizeof pkt.text + 1];
+    CopyFieldText(text, pkt.text);
+    LogStatus(text);
+}
+
+void OnItemAnnounced(const Pkt& pkt) {
+    TestItem* item = NewTestItem();
+    if (item == nullptr) {
+        LogStatus("Failed to allocated test item in client memory");
+        return;
+    }
+    item->config = pkt.config;
+    item->itemId = pkt.itemId;
+    item->started = pkt.started;
+    item->up = pkt.up;
+    AddItemRow(item, 0);
+}
+
+void OnItemStatus(const Pkt& pkt) {
+    int row;
+    TestItem* item = FindItemRow(pkt.itemId, &row);
+    if (item == nullptr)
+        return;
+    item->up = pkt.up;
+    item->started = 1;
+    char text[sizeof pkt.text + 1];
+    CopyFieldText(text, pkt.text);
+    SetItemStatusText(row, text);
+}
+
+// Returns false when the copy could not be allocated.
+bool OnEvent(const Pkt& pkt) {
+    EventRecord* copy = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord)));
+    if (copy == nullptr) {
+        LogStatus("failed to allocate memory for event");
+        return false;
+    }
+    std::memcpy(copy, &pkt.event, sizeof(EventRecord));
+    AddEventRow(copy, 1);
+    return true;
+}
+
+void OnItemResponse(const Pkt& pkt) {
+    int row;
+    TestItem* item = pkt.param == 0 ? FindItemRow(pkt.itemId, &row) : nullptr;
+    if (item != nullptr) {
+        switch (pkt.code) {
+        case CODE_ITEM_EDIT:
+            item->config = pkt.config;
+            RefreshItemRow(item, row);
+            break;
+        case CODE_ITEM_DELETE:
+            DeleteItemRow(item, row);
+            break;
+        case CODE_ITEM_START:
+            SetItemStatusText(row, "Started");
+            break;
+        case CODE_ITEM_STOP:
+            item->started = 0;
+            item->up = 0;
+            SetItemStatusText(row, "Stopped");
+            break;
+        }
+    }
+    LogResponseText(pkt);
+}
+
+void OnNotice(const Pkt& pkt) {
+    switch (pkt.code) {
+    case CODE_ITEM_NEW:
+        OnItemAnnounced(pkt);
+        break;
+    case CODE_ITEM_STATUS:
+        OnItemStatus(pkt);
+        break;
+    case CODE_EVENTS:
+        OnEvent(pkt);
+        break;
+    case CODE_EVENT_ACK:
+        // The server waits for the notice to come back unchanged.
+        if (OnEvent(pkt))
+            SendPkt(&pkt);
+        break;
+    }
+}
+
+void OnResponse(const Pkt& pkt, const uint8_t* payload, size_t length) {
+    switch (pkt.code) {
+    case CODE_ITEM_NEW:
+        LogResponseText(pkt);  // the row comes with the server's notice
+        break;
+    case CODE_ITEM_EDIT:
+    case CODE_ITEM_DELETE:
+    case CODE_ITEM_START:
+    case CODE_ITEM_STOP:
+        OnItemResponse(pkt);
+        break;
+    case CODE_SETTINGS_GET:
+        DecodeRecord(&g_settingsCopy, sizeof g_settingsCopy, payload, length);
+        g_settingsAvailable = 1;
+        break;
+    }
+}
+
+}  // namespace
+
+void HandleServerMessage(const uint8_t* payload, size_t length) {
+    if (length == 0)
+        return;
+    Pkt pkt;
+    DecodeRecord(&pkt, sizeof pkt, payload, length);
+    if (pkt.kind == KIND_REQUEST)
+        OnNotice(pkt);
+    else if (pkt.kind == KIND_RESPONSE)
+        OnResponse(pkt, payload, length);
+}

@@ -1,0 +1,110 @@
+#include "refserver.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+std::string WinPath(const std::string& unixPath) {
+    std::string w = "Z:" + unixPath;
+    for (char& c : w)
+        if (c == '/')
+            c = '\\';
+    return w;
+}
+
+bool RunUnix(const std::string& shellCommand) {
+    std::string quoted;
+    for (char c : shellCommand) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    std::string cmd = "/bin/sh -c \"" + quoted + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    return true;
+}
+
+bool PumpMessagesFor(unsigned ms) {
+    return PumpUntil([] { return false; }, ms);
+}
+
+namespace {
+
+bool WriteWholeFile(const std::string& winPath, const std::string& text) {
+    std::ofstream f(winPath, std::ios::binary);
+    f << text;
+    return static_cast<bool>(f);
+}
+
+}  // namespace
+
+std::string RefServer::ReadFile(const std::string& name) const {
+    std::ifstream f(WinPath(UnixPath(name)), std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> RefServer::RecordedFrames(const std::string& name) const {
+    std::vector<std::string> frames;
+    std::istringstream s(ReadFile(name));
+    std::string line;
+    while (std::getline(s, line))
+        if (!line.empty())
+            frames.push_back(line);
+    return frames;
+}
+
+bool RefServer::Start(const std::string& script, const std::vector<std::string>& extra) {
+    static int counter;
+    const char* server = std::getenv("QX_REFSERVER");
+    if (server == nullptr) {
+        error_ = "QX_REFSERVER is not set";
+        return false;
+    }
+    dir_ = "/tmp/qx-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    CreateDirectoryA(WinPath(dir_).c_str(), nullptr);
+    std::string cmd = "cd " + dir_ + " && echo $$ > pid && exec " + server +
+                      " --listen 127.0.0.1:0 --port-file port --out out.txt --max-seconds 120 -v";
+    if (!script.empty()) {
+        WriteWholeFile(WinPath(UnixPath("script.txt")), script);
+        cmd += " --script script.txt";
+    }
+    for (const std::string& e : extra)
+        cmd += " " + e;
+    cmd += " 2> err.txt";
+    if (!RunUnix(cmd)) {
+        error_ = "cannot start the reference server";
+        return false;
+    }
+    running_ = true;
+    const std::string portFile = WinPath(UnixPath("port"));
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > 15000) {
+            error_ = "the reference server did not start: " + ReadFile("err.txt");
+            return false;
+        }
+        Sleep(20);
+    }
+    port_ = static_cast<uint16_t>(std::atoi(ReadFile("port").c_str()));
+    return port_ != 0;
+}
+
+void RefServer::Stop() {
+    if (!running_)
+        return;
+    running_ = false;
+    RunUnix("kill $(cat " + dir_ + "/pid) 2>/dev/null");
+}
