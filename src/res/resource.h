@@ -90,3 +90,10 @@
 
 // Texts that the code and the resources share.
 #define QX_VERSION_TEXT "Quorvex v1.0.0"
+
+// The About box's links (shown text and target) and notice line.
+#define QX_WEB_TEXT "www.quorvex.example"
+#define QX_WEB_URL "https://www.quorvex.example/"
+#define QX_MAIL_TEXT "support@quorvex.example"
+#define QX_MAIL_URL "mailto:support@quorvex.example"
+#define QX_NOTICE_TEXT "Copyright (C) 2026 Quorvex. All rights reserved."
