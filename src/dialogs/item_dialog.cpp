@@ -51,8 +51,12 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
     SetDlgItemInt(dialog, IDC_ITEM_INTERVAL, config.interval, FALSE);
     SetDlgItemInt(dialog, IDC_ITEM_TIMEOUT, config.timeout, FALSE);
     SetDlgItemInt(dialog, IDC_ITEM_RETRIES, config.retries, FALSE);
-    // A testType outside the list leaves the combo box without a selection.
-    SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_SETCURSEL, config.testType, 0);
+    // A testType outside the list leaves the combo box without a selection
+    // (and Save then stores -1). Passing -1 says so explicitly: Wine keeps the
+    // old selection for an index past the end, where Windows clears it.
+    const LRESULT count = SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCOUNT, 0, 0);
+    const WPARAM index = config.testType < static_cast<uint32_t>(count) ? config.testType : static_cast<WPARAM>(-1);
+    SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_SETCURSEL, index, 0);
     if (config.mailOnDown != 0)
         CheckDlgButton(dialog, IDC_ITEM_MAIL_DOWN, BST_CHECKED);
     if (config.mailOnUp != 0)

@@ -1,0 +1,289 @@
+// The item commands against the real main window and panel, with the frames
+// they send captured: the refusals, the selection rule, the delete
+// confirmation, the byte layout of what goes out, Reload Events.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "app/app.h"
+#include "app_harness.h"
+#include "dialog_harness.h"
+#include "link/item_rows.h"
+#include "link/session.h"
+#include "panel/item_commands.h"
+#include "panel/monitor_panel.h"
+#include "res/resource.h"
+
+namespace {
+
+const char REFUSAL[] = "Cannot perform this action, no connection to Quorvex Server";
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(StartMainWindow(), nullptr);
+        g_connectionState = CONN_CONNECTED;  // before the loop runs: no connect dialog
+        g_settingsAvailable = 1;
+        PumpMessages(20);
+        ClearSent();
+    }
+    void TearDown() override {
+        StopMainWindow();
+        g_settingsAvailable = 0;
+    }
+};
+
+// The six commands that fall under the single dialog rule, by menu id.
+const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM,  IDM_DELETE_ITEM,
+                                  IDM_START_TEST, IDM_STOP_TEST,  IDM_SETTINGS};
+
+TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
+    AddItem(1, "web");
+    SelectRow(0);
+    AddEvent("Up");
+    for (uint32_t state : {CONN_DISCONNECTED, CONN_CONNECTING}) {
+        g_connectionState = state;
+        for (int id : kRuledMenuCommands) {
+            const int before = LogLineCount();
+            MenuCommand(id);
+            EXPECT_EQ(LogLineCount(), before + 1) << "menu " << id << " state " << state;
+            EXPECT_EQ(LastLogLine(), REFUSAL);
+        }
+        PanelCommand(IDC_PANEL_RELOAD_EVENTS);
+        EXPECT_EQ(LastLogLine(), REFUSAL);
+        EXPECT_EQ(RowCount(g_eventsList), 1) << "the events list stays as it was";
+    }
+    EXPECT_TRUE(g_sent.empty());
+    EXPECT_FALSE(AnyItemDialogOpen());
+}
+
+TEST_F(Commands, PanelButtonsRunTheSameCommands) {
+    g_connectionState = CONN_DISCONNECTED;
+    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM, IDC_PANEL_START_TEST,
+                   IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS}) {
+        const int before = LogLineCount();
+        PanelCommand(id);
+        EXPECT_EQ(LogLineCount(), before + 1) << "button " << id;
+    }
+}
+
+TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
+    AddItem(1, "web");
+    SelectRow(0);
+    MenuCommand(IDM_ABOUT);
+    ASSERT_NE(g_aboutBox, nullptr);
+
+    for (uint32_t state : {CONN_DISCONNECTED, CONN_CONNECTED}) {
+        g_connectionState = state;
+        const int before = LogLineCount();
+        for (int id : kRuledMenuCommands)
+            MenuCommand(id);
+        EXPECT_EQ(LogLineCount(), before) << "silently ignored, state " << state;
+        EXPECT_TRUE(g_sent.empty());
+        EXPECT_EQ(g_itemDialog, nullptr);
+        EXPECT_EQ(g_settingsDialog, nullptr);
+    }
+
+    PanelCommand(IDC_PANEL_RELOAD_EVENTS);
+    ASSERT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_EVENTS, 0, SelectedEventDepth())));
+}
+
+TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
+    AddItem(5, "a");
+    AddItem(6, "b");
+    MarkRow(1, true, false);
+    MarkRow(0, false, true);
+    MenuCommand(IDM_START_TEST);
+    MenuCommand(IDM_STOP_TEST);
+    MenuCommand(IDM_EDIT_ITEM);
+    MenuCommand(IDM_DELETE_ITEM);  // would block in its box if it asked
+    EXPECT_TRUE(g_sent.empty());
+    EXPECT_EQ(g_itemDialog, nullptr);
+
+    MarkRow(1, true, true);
+    int row = -1;
+    ASSERT_NE(GetSelectedItem(&row), nullptr);
+    EXPECT_EQ(row, 1);
+    MenuCommand(IDM_START_TEST);
+    ASSERT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_START, 6)));
+}
+
+TEST_F(Commands, StartForItemSevenIsByteExact) {
+    AddItem(7, "seven");
+    SelectRow(0);
+    MenuCommand(IDM_START_TEST);
+    ASSERT_EQ(g_sent.size(), 1u);
+    Bytes expected = {0x51, 0x58, 0x02, 0x80, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0};
+    expected.insert(expected.end(), 128, 0);
+    expected.insert(expected.end(), {7, 0, 0, 0});
+    expected.insert(expected.end(), 496, 0);
+    EXPECT_EQ(g_sent[0], expected);
+}
+
+TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
+    TestItem* item = AddItem(0x01020304, "x");
+    item->started = 1;
+    SelectRow(0);
+    MenuCommand(IDM_START_TEST);
+    MenuCommand(IDM_START_TEST);
+    MenuCommand(IDM_STOP_TEST);
+    ASSERT_EQ(g_sent.size(), 3u);
+    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_START, 0x01020304)));
+    EXPECT_EQ(g_sent[1], g_sent[0]);
+    EXPECT_EQ(g_sent[2], FrameOf(Request(CODE_ITEM_STOP, 0x01020304)));
+}
+
+// Answers the modal delete confirmation from a timer that its own message
+// loop dispatches; gives up (and the test fails) after about five seconds.
+struct BoxAnswer {
+    int answer = IDNO;
+    std::function<void()> beforeAnswer;
+    bool seen = false;
+    std::string text;
+    int ticks = 0;
+    UINT_PTR timer = 0;
+};
+BoxAnswer g_box;
+
+std::string MessageBoxText(HWND box) {
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassName(child) == "Static" && !WindowText(child).empty())
+            text = WindowText(child);
+    return text;
+}
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindThreadWindow("Item delete confirmation");
+    if (box == nullptr) {
+        if (++g_box.ticks > 250) {
+            KillTimer(nullptr, g_box.timer);
+            g_box.timer = 0;
+        }
+        return;
+    }
+    KillTimer(nullptr, g_box.timer);
+    g_box.timer = 0;
+    g_box.seen = true;
+    g_box.text = MessageBoxText(box);
+    if (g_box.beforeAnswer)
+        g_box.beforeAnswer();
+    PostMessageA(box, WM_COMMAND, g_box.answer, 0);
+}
+
+void DeleteAnswering(int answer, std::function<void()> beforeAnswer = nullptr) {
+    g_box = BoxAnswer();
+    g_box.answer = answer;
+    g_box.beforeAnswer = std::move(beforeAnswer);
+    g_box.timer = SetTimer(nullptr, 0, 20, AnswerBox);
+    MenuCommand(IDM_DELETE_ITEM);
+    if (g_box.timer != 0)
+        KillTimer(nullptr, g_box.timer);
+}
+
+TEST_F(Commands, DeleteAsksWithTheNameAndYesSendsTheDelete) {
+    AddItem(12, "Mail server");
+    SelectRow(0);
+    DeleteAnswering(IDYES);
+    ASSERT_TRUE(g_box.seen);
+    EXPECT_EQ(g_box.text, "Delete item: Mail server ?");
+    ASSERT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_DELETE, 12)));
+    EXPECT_EQ(RowCount(g_itemsList), 1) << "the row waits for the server's answer";
+}
+
+TEST_F(Commands, DeleteAnsweredNoSendsNothing) {
+    AddItem(12, "Mail server");
+    SelectRow(0);
+    DeleteAnswering(IDNO);
+    ASSERT_TRUE(g_box.seen);
+    EXPECT_TRUE(g_sent.empty());
+}
+
+TEST_F(Commands, DeleteOfAnUnnamedItemStillAsks) {
+    AddItem(3, "");
+    SelectRow(0);
+    DeleteAnswering(IDYES);
+    ASSERT_TRUE(g_box.seen);
+    EXPECT_EQ(g_box.text, "Delete item:  ?");
+    EXPECT_EQ(g_sent.size(), 1u);
+}
+
+TEST_F(Commands, DeleteSendsTheRememberedIdWhenTheRowWentWhileAsking) {
+    AddItem(99, "going");
+    SelectRow(0);
+    // The connection ends (or the server's answer arrives) while the box is up.
+    DeleteAnswering(IDYES, [] { ClearItemRows(); });
+    ASSERT_TRUE(g_box.seen);
+    EXPECT_EQ(RowCount(g_itemsList), 0);
+    ASSERT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_DELETE, 99)));
+}
+
+TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
+    HWND depth = GetDlgItem(g_monitorPanel, IDC_PANEL_DEPTH);
+    const struct {
+        int selection;
+        uint32_t param;
+    } cases[] = {{0, 0}, {1, 1}, {2, 2}, {-1, 2}};
+    for (const auto& c : cases) {
+        AddEvent("Up");
+        AddEvent("Down");
+        SendMessageA(depth, CB_SETCURSEL, static_cast<WPARAM>(c.selection), 0);
+        ClearSent();
+        PanelCommand(IDC_PANEL_RELOAD_EVENTS);
+        EXPECT_EQ(RowCount(g_eventsList), 0);
+        ASSERT_EQ(g_sent.size(), 1u);
+        EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_EVENTS, 0, c.param))) << "selection " << c.selection;
+    }
+}
+
+TEST_F(Commands, SettingsWaitForTheServersSettings) {
+    g_settingsAvailable = 0;
+    MenuCommand(IDM_SETTINGS);
+    EXPECT_EQ(LastLogLine(), "Quorvex Server, configuration unavailable");
+    EXPECT_EQ(g_settingsDialog, nullptr);
+    g_settingsAvailable = 1;
+    MenuCommand(IDM_SETTINGS);
+    EXPECT_NE(g_settingsDialog, nullptr);
+    EXPECT_TRUE(g_sent.empty());
+}
+
+TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
+    AddItem(1, "a");
+    SelectRow(0);
+    MenuCommand(IDM_NEW_ITEM);
+    HWND itemDialog = g_itemDialog;
+    ASSERT_NE(itemDialog, nullptr);
+    MenuCommand(IDM_EDIT_ITEM);
+    MenuCommand(IDM_SETTINGS);
+    MenuCommand(IDM_ABOUT);
+    EXPECT_EQ(g_itemDialog, itemDialog);
+    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(g_aboutBox, nullptr);
+    EXPECT_EQ(g_itemDialogMode, 1u) << "a refused Edit leaves the mode alone";
+}
+
+TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {
+    TestItem* a = AddItem(1, "a");
+    TestItem* b = AddItem(2, "b");
+    SelectRow(0);
+    OnItemRowClick();
+    EXPECT_EQ(g_itemUnderEdit, a);
+    MenuCommand(IDM_EDIT_ITEM);
+    ASSERT_NE(g_itemDialog, nullptr);
+    SelectRow(1);
+    OnItemRowClick();
+    EXPECT_EQ(g_itemUnderEdit, a);
+    SendMessageA(g_itemDialog, WM_COMMAND, IDCANCEL, 0);
+    OnItemRowClick();
+    EXPECT_EQ(g_itemUnderEdit, b);
+}
+
+}  // namespace

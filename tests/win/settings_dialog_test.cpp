@@ -1,0 +1,228 @@
+// The server settings dialog: the page tree, page switching with write-back
+// into the settings copy, and what Save and Cancel send.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app.h"
+#include "app_harness.h"
+#include "dialog_harness.h"
+#include "dialogs/settings_dialog.h"
+#include "link/session.h"
+#include "panel/item_commands.h"
+#include "res/resource.h"
+
+namespace {
+
+// What a server sent: a response header, ports, texts with bytes behind
+// their NULs that an edit must not disturb.
+Cfg ServerSettings() {
+    Cfg cfg;
+    std::memset(&cfg, 0, sizeof cfg);
+    cfg.kind = KIND_RESPONSE;
+    cfg.code = CODE_SETTINGS_GET;
+    cfg.param = 0x5A5A;
+    cfg.guiPort = 2111;
+    cfg.smtpPort = 25;
+    std::memset(cfg.smtpServer, 'z', sizeof cfg.smtpServer);
+    std::memcpy(cfg.smtpServer, "smtp.example.org", 17);
+    lstrcpynA(cfg.adminEmail, "admin@example.org", 80);
+    lstrcpynA(cfg.sourceEmail, "monitor@example.org", 80);
+    cfg.smtpAuth = 1;
+    lstrcpynA(cfg.smtpUser, "mon", 80);
+    lstrcpynA(cfg.smtpPassword, "s3cret", 80);
+    return cfg;
+}
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(StartMainWindow(), nullptr);
+        g_connectionState = CONN_CONNECTED;
+        g_settingsCopy = ServerSettings();
+        g_settingsAvailable = 1;
+        PumpMessages(20);
+        ClearSent();
+    }
+    void TearDown() override {
+        StopMainWindow();
+        g_settingsAvailable = 0;
+    }
+
+    HWND Open() {
+        MenuCommand(IDM_SETTINGS);
+        frame = g_settingsDialog;
+        tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
+        return frame;
+    }
+    HTREEITEM Find(const char* text) {
+        for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr;) {
+            if (ItemText(item) == text)
+                return item;
+            HTREEITEM child = TreeView_GetChild(tree, item);
+            item = child != nullptr ? child : TreeView_GetNextSibling(tree, item);
+        }
+        return nullptr;
+    }
+    std::string ItemText(HTREEITEM item) {
+        char text[80] = "";
+        TVITEMA tv = {};
+        tv.mask = TVIF_TEXT | TVIF_HANDLE;
+        tv.hItem = item;
+        tv.pszText = text;
+        tv.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        return text;
+    }
+    void Select(const char* text) {
+        HTREEITEM item = Find(text);
+        ASSERT_NE(item, nullptr) << text;
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    }
+    std::string Title() { return WindowText(GetDlgItem(frame, IDC_SETTINGS_TITLE)); }
+    std::string Field(int id) { return WindowText(GetDlgItem(g_settingsPage, id)); }
+    void SetField(int id, const char* text) { SetDlgItemTextA(g_settingsPage, id, text); }
+    void Press(int id) { SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+    Cfg SentCfg() {
+        Cfg cfg;
+        std::memset(&cfg, 0, sizeof cfg);
+        if (g_sent.size() == 1 && g_sent[0].size() == 424)
+            std::memcpy(&cfg, g_sent[0].data() + 4, sizeof cfg);
+        return cfg;
+    }
+
+    HWND frame = nullptr;
+    HWND tree = nullptr;
+};
+
+TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(WindowText(frame), "Quorvex Server Configuration");
+    HTREEITEM root = TreeView_GetRoot(tree);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(ItemText(root), "Configuration");
+    HTREEITEM general = TreeView_GetChild(tree, root);
+    ASSERT_NE(general, nullptr);
+    EXPECT_EQ(ItemText(general), "General");
+    EXPECT_EQ(ItemText(TreeView_GetNextSibling(tree, general)), "Email");
+    EXPECT_TRUE(TreeView_GetItemState(tree, root, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(TreeView_GetSelection(tree), general);
+
+    EXPECT_EQ(Title(), "General Settings");
+    ASSERT_NE(g_settingsPage, nullptr);
+    EXPECT_EQ(GetParent(g_settingsPage), frame);
+    EXPECT_TRUE(IsWindowVisible(g_settingsPage));
+    EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "2111");
+}
+
+TEST_F(Settings, EmailPageShowsTheMailSettings) {
+    ASSERT_NE(Open(), nullptr);
+    Select("Email");
+    EXPECT_EQ(Title(), "Email Settings");
+    EXPECT_EQ(Field(IDC_EMAIL_ADMIN), "admin@example.org");
+    EXPECT_EQ(Field(IDC_EMAIL_SOURCE), "monitor@example.org");
+    EXPECT_EQ(Field(IDC_EMAIL_SMTP_SERVER), "smtp.example.org");
+    EXPECT_EQ(Field(IDC_EMAIL_USER), "mon");
+    EXPECT_EQ(Field(IDC_EMAIL_PASSWORD), "s3cret");
+    EXPECT_EQ(Field(IDC_EMAIL_SMTP_PORT), "25");
+    EXPECT_EQ(IsDlgButtonChecked(g_settingsPage, IDC_EMAIL_AUTH), BST_CHECKED);
+    for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER, IDC_EMAIL_PASSWORD})
+        EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, id, EM_GETLIMITTEXT, 0, 0), 79) << id;
+    EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, IDC_EMAIL_SMTP_PORT, EM_GETLIMITTEXT, 0, 0), 5);
+}
+
+TEST_F(Settings, SelectingConfigurationKeepsPageAndTitle) {
+    ASSERT_NE(Open(), nullptr);
+    Select("Email");
+    HWND page = g_settingsPage;
+    Select("Configuration");
+    EXPECT_EQ(g_settingsPage, page);
+    EXPECT_TRUE(IsWindow(page));
+    EXPECT_EQ(Title(), "Email Settings");
+}
+
+TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
+    ASSERT_NE(Open(), nullptr);
+    SetField(IDC_GENERAL_GUI_PORT, "70000");
+    Select("Email");  // the General page writes back as it goes
+    SetField(IDC_EMAIL_SMTP_SERVER, "mail.new");
+    SetField(IDC_EMAIL_SMTP_PORT, "99999");
+    CheckDlgButton(g_settingsPage, IDC_EMAIL_AUTH, BST_UNCHECKED);
+    SetField(IDC_EMAIL_USER, "");
+    Select("General");
+    EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "4464") << "reloaded from the copy";
+    Press(IDOK);
+
+    ASSERT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(g_sent[0].size(), 424u);
+    EXPECT_EQ(Bytes(g_sent[0].begin(), g_sent[0].begin() + 4), (Bytes{0x51, 0x58, 0x01, 0xA4}));
+
+    Cfg expected = ServerSettings();
+    expected.kind = KIND_REQUEST;
+    expected.code = CODE_SETTINGS_SET;
+    expected.guiPort = 4464;
+    expected.smtpPort = 34463;
+    std::memcpy(expected.smtpServer, "mail.new", 9);  // the old tail stays behind the NUL
+    expected.smtpAuth = 0;
+    expected.smtpUser[0] = '\0';
+    EXPECT_EQ(g_sent[0], FrameOf(&expected, sizeof expected));
+    EXPECT_EQ(SentCfg().param, 0x5A5Au);
+
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(g_settingsPage, nullptr);
+}
+
+TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
+    ASSERT_NE(Open(), nullptr);
+    Select("Email");
+    SetField(IDC_EMAIL_ADMIN, "other@example.org");
+    Press(IDCANCEL);
+    EXPECT_TRUE(g_sent.empty());
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_STREQ(g_settingsCopy.adminEmail, "other@example.org");
+
+    ASSERT_NE(Open(), nullptr);
+    Select("Email");
+    EXPECT_EQ(Field(IDC_EMAIL_ADMIN), "other@example.org");
+}
+
+TEST_F(Settings, TheCloseBoxCancels) {
+    ASSERT_NE(Open(), nullptr);
+    SetField(IDC_GENERAL_GUI_PORT, "3000");
+    SendMessageA(frame, WM_CLOSE, 0, 0);  // the system posts Cancel for it
+    PumpMessages(2000, [this] { return !IsWindow(frame); });
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_TRUE(g_sent.empty());
+    EXPECT_EQ(g_settingsCopy.guiPort, 3000);
+}
+
+TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
+    ASSERT_NE(Open(), nullptr);
+    SetField(IDC_GENERAL_GUI_PORT, "2200");
+    g_connectionState = CONN_DISCONNECTED;  // the connection ended meanwhile
+    Press(IDOK);
+    EXPECT_TRUE(g_sent.empty());
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(g_settingsCopy.guiPort, 2200);
+}
+
+TEST_F(Settings, PageTitleIsOnTheWhiteBrush) {
+    ASSERT_NE(Open(), nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+        frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+        reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
+    DeleteDC(dc);
+    EXPECT_EQ(brush, g_whiteBrush);
+}
+
+}  // namespace
