@@ -20,8 +20,9 @@ void ReleaseAndNotify(SocketEntry* e, uint32_t event) {
         callback(context, event, 0, 0, 0);
 }
 
+// False once a callback has released the entry (or even shut the layer down).
 bool StillSame(const SocketEntry* e, uint32_t generation) {
-    return e->inUse && e->generation == generation;
+    return g_socketLayer.started && e->inUse && e->generation == generation;
 }
 
 void OnRead(SocketEntry* e) {
@@ -83,8 +84,9 @@ void OnAccept(SocketEntry* listener, int error) {
     }
     const int context = listener->callback(listener->context, SOCK_EVENT_ACCEPT,
                                            static_cast<uint32_t>(e->entryIndex), 0, 0);
-    // The callback may have taken the entry itself; then the connection has nowhere to go.
-    if (context == -1 || e->inUse) {
+    // The callback may have taken the entry itself (or shut the layer down);
+    // then the connection has nowhere to go.
+    if (context == -1 || !g_socketLayer.started || e->inUse) {
         closesocket(sock);
         return;
     }
