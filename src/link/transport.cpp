@@ -1,6 +1,20 @@
-// Hands whole frames to the socket layer for the server connection.
+// Hands whole frames to the socket layer for the server connection. A frame
+// goes into the send queue whole or not at all: half a frame would leave the
+// server's reassembler out of step for the rest of the connection.
 #include "link/frame_io.h"
+#include "link/session.h"
+#include "net/socket.h"
+#include "panel/status_log.h"
 
-int FrameTransportSend(const uint8_t*, size_t) {
-    return 14;  // not open: the socket layer is not wired in yet
+int FrameTransportSend(const uint8_t* frame, size_t length) {
+    // A connection that ended (or never opened) drops its frames quietly:
+    // the user has already been told that it closed.
+    if (!SocketCanQueue(g_serverConnection))
+        return SOCK_NOT_OPEN;
+    if (SocketQueueRoom(g_serverConnection) < length) {
+        LogStatus("Send queue full, command not sent");
+        return SOCK_NO_RESOURCES;
+    }
+    uint32_t queued = 0;
+    return SocketQueueSend(g_serverConnection, frame, static_cast<int32_t>(length), &queued);
 }

@@ -61,6 +61,10 @@ int SocketQueueSend(int32_t index, const void* data, int32_t length, uint32_t* q
 // has no queue. Lets a sender refuse to queue half a frame.
 uint32_t SocketQueueRoom(int32_t index);
 
+// True when the entry is an open TCP connection that accepts queued sends
+// (raw and UDP entries have no queue).
+bool SocketCanQueue(int32_t index);
+
 // Endpoints.
 int SocketConnect(const char* host, uint16_t port, uint32_t context, int32_t* index,
                   SocketCallback callback, char* recvBuffer);

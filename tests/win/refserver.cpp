@@ -35,8 +35,15 @@ bool RunUnix(const std::string& shellCommand) {
     return true;
 }
 
-bool PumpMessagesFor(unsigned ms) {
-    return PumpUntil([] { return false; }, ms);
+std::string Hex(const void* bytes, size_t length) {
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    const unsigned char* b = static_cast<const unsigned char*>(bytes);
+    for (size_t i = 0; i < length; ++i) {
+        s += digits[b[i] >> 4];
+        s += digits[b[i] & 15];
+    }
+    return s;
 }
 
 namespace {
@@ -106,5 +113,8 @@ void RefServer::Stop() {
     if (!running_)
         return;
     running_ = false;
-    RunUnix("kill $(cat " + dir_ + "/pid) 2>/dev/null");
+    std::string cmd = "kill $(cat " + dir_ + "/pid) 2>/dev/null";
+    if (std::getenv("QX_KEEP_E2E") == nullptr)
+        cmd += "; sleep 1; rm -rf " + dir_;
+    RunUnix(cmd);
 }

@@ -1,7 +1,7 @@
 // Starts the reference server (a Linux program) from a Wine test process.
 // Wine runs Unix programs through CreateProcess but gives no handle to wait
 // on, so the server is wrapped in a shell that records its pid, and it is
-// told to stop by itself (--once, --max-seconds) as well as killed at the end.
+// told to stop by itself (--max-seconds) as well as killed at the end.
 #pragma once
 
 #include <cstdint>
@@ -18,14 +18,14 @@ public:
     // script: the text of a server script (empty for none). extra: more options.
     // Returns false (with a reason in Error()) when the server did not come up.
     bool Start(const std::string& script, const std::vector<std::string>& extra = {});
+    // Kills the server and removes its directory (unless QX_KEEP_E2E is set).
     void Stop();
 
     uint16_t Port() const { return port_; }
     const std::string& Error() const { return error_; }
-    // A file in the server's own directory (e.g. a script's `record` output).
     std::string UnixPath(const std::string& name) const { return dir_ + "/" + name; }
     std::string ReadFile(const std::string& name) const;
-    // The frames a script's `record client.hex` wrote, one hex string each.
+    // The frames a script's `record client.hex` step wrote, one hex string each.
     std::vector<std::string> RecordedFrames(const std::string& name = "client.hex") const;
     // The server's machine-readable output lines so far.
     std::string Output() const { return ReadFile("out.txt"); }
@@ -43,10 +43,5 @@ std::string WinPath(const std::string& unixPath);
 // Runs a Unix command line through /bin/sh, without waiting for it.
 bool RunUnix(const std::string& shellCommand);
 
-// Pumps this thread's messages until done() holds or timeoutMs passes.
-template <typename Pred>
-bool PumpUntil(Pred done, unsigned timeoutMs);
-
-bool PumpMessagesFor(unsigned ms);
-
-#include "refserver_inl.h"
+// Lowercase hex of bytes, as the server records frames.
+std::string Hex(const void* bytes, size_t length);

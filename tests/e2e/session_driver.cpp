@@ -1,0 +1,137 @@
+// The shipped quorvex.exe, driven from another process as a user would: the
+// connect dialog's fields and OK button, then the list views read across
+// processes (list-view messages carry pointers, so the buffers live in the
+// client's memory), against the reference server.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <functional>
+#include <cstring>
+#include <string>
+
+#include "link/wire.h"
+#include "refserver.h"
+
+namespace {
+
+std::string g_exe;  // Windows path of quorvex.exe
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+// Reads list-view cells of another process through a buffer allocated there.
+class RemoteList {
+public:
+    RemoteList(HWND list, HANDLE process) : list_(list), process_(process) {
+        remote_ = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteList() {
+        if (remote_)
+            VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+    }
+    int Rows() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Cell(int row, int column) const {
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = remote_ + sizeof(LVITEMA);
+        item.cchTextMax = 1024;
+        WriteProcessMemory(process_, remote_, &item, sizeof item, nullptr);
+        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote_));
+        char text[1025] = "";
+        ReadProcessMemory(process_, remote_ + sizeof(LVITEMA), text, 1024, nullptr);
+        return text;
+    }
+
+private:
+    HWND list_;
+    HANDLE process_;
+    char* remote_ = nullptr;
+};
+
+HWND PanelControl(HWND mainWindow, int id) {
+    HWND panel = FindWindowExA(mainWindow, nullptr, nullptr, nullptr);
+    while (panel != nullptr && GetDlgItem(panel, id) == nullptr)
+        panel = FindWindowExA(mainWindow, panel, nullptr, nullptr);
+    return panel ? GetDlgItem(panel, id) : nullptr;
+}
+
+TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
+    RefServer server;
+    ASSERT_TRUE(server.Start(
+        "record client.hex\n"
+        "serve off\n"
+        "wait-request 7\n"
+        "send-pkt code=0 id=1 name=web host=10.0.0.1 type=1 port=80 started=1 up=1\n"
+        "send-pkt code=0 id=2 name=db host=10.0.0.2 type=1 port=5432 started=1 up=0\n"
+        "send-pkt code=8 date=07/12/2026 time=12:00:00 evName=db evHost=10.0.0.2 evText=Down\n"
+        "wait-request 8\n"
+        "mark acked\n"))
+        << server.Error();
+
+    // The program runs in a directory of its own, so it writes a fresh quorvex.ini.
+    const std::string dir = WinPath(server.UnixPath(""));
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = "\"" + g_exe + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
+
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; },
+                        20000));
+    HWND mainWindow = FindWindowA(" ", "Quorvex Client");
+    ASSERT_NE(mainWindow, nullptr);
+    SetDlgItemTextA(dialog, 1007, std::to_string(server.Port()).c_str());
+    PostMessageA(dialog, WM_COMMAND, 1047, 0);
+
+    HWND items = PanelControl(mainWindow, 1026);
+    HWND events = PanelControl(mainWindow, 1028);
+    ASSERT_NE(items, nullptr);
+    RemoteList itemRows(items, pi.hProcess), eventRows(events, pi.hProcess);
+    ASSERT_TRUE(WaitFor([&] { return server.Output().find("mark: acked") != std::string::npos; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return itemRows.Rows() == 2 && eventRows.Rows() == 1; }, 5000));
+    EXPECT_EQ(itemRows.Cell(0, 0), "web");
+    EXPECT_EQ(itemRows.Cell(0, 4), "Up");
+    EXPECT_EQ(itemRows.Cell(1, 3), "5432");
+    EXPECT_EQ(itemRows.Cell(1, 4), "Down");
+    EXPECT_EQ(eventRows.Cell(0, 2), "db");
+    EXPECT_EQ(eventRows.Cell(0, 4), "Down");
+    EXPECT_EQ(GetWindowTextLengthA(PanelControl(mainWindow, 1036)), 10);  // "Disconnect"
+
+    const std::vector<std::string> frames = server.RecordedFrames();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[3].substr(0, 24), "515802800000000008000000");
+
+    EXPECT_EQ(server.ReadFile("quorvex.ini"),
+              "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.1\r\n");
+
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: qx_session_driver QUORVEX_EXE\n");
+        return 2;
+    }
+    g_exe = argv[1][0] == '/' ? WinPath(argv[1]) : argv[1];
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,363 @@
+// What the server's messages do to the lists, the status log and the
+// settings copy, in the real main window; frames the client sends back are
+// captured at the transport seam.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/app.h"
+#include "app_harness.h"
+#include "link/frame_io.h"
+#include "link/item_rows.h"
+#include "link/server_connection.h"
+#include "link/server_lists.h"
+#include "link/session.h"
+#include "list_reader.h"
+#include "net/socket.h"
+#include "panel/monitor_panel.h"
+#include "res/resource.h"
+
+using Bytes = std::vector<uint8_t>;
+static std::vector<Bytes> g_sent;
+
+int FrameTransportSend(const uint8_t* frame, size_t length) {
+    g_sent.emplace_back(frame, frame + length);
+    return SOCK_OK;
+}
+
+namespace {
+
+Pkt Notice(uint32_t code, uint32_t itemId) {
+    Pkt p;
+    std::memset(&p, 0, sizeof p);
+    p.kind = KIND_REQUEST;
+    p.code = code;
+    p.itemId = itemId;
+    return p;
+}
+
+Pkt Item(uint32_t id, const char* name, uint32_t started, uint32_t up, uint32_t type = TEST_TCP,
+         uint16_t port = 80) {
+    Pkt p = Notice(CODE_ITEM_NEW, id);
+    std::strcpy(p.config.name, name);
+    std::strcpy(p.config.host, "10.0.0.1");
+    p.config.testType = type;
+    p.config.port = port;
+    p.started = started;
+    p.up = up;
+    return p;
+}
+
+Pkt Response(uint32_t code, uint32_t id, uint32_t param, const char* text) {
+    Pkt p = Notice(code, id);
+    p.kind = KIND_RESPONSE;
+    p.param = param;
+    std::strcpy(p.text, text);
+    return p;
+}
+
+Pkt Event(uint32_t code, const char* item, const char* text) {
+    Pkt p = Notice(code, 0);
+    std::strcpy(p.event.date, "07/12/2026");
+    std::strcpy(p.event.time, "21:00:00");
+    std::strcpy(p.event.itemName, item);
+    std::strcpy(p.event.host, "10.0.0.1");
+    std::strcpy(p.event.text, text);
+    p.event.unread[3] = 0x77;
+    return p;
+}
+
+void Deliver(const void* record, size_t length) {
+    HandleServerMessage(static_cast<const uint8_t*>(record), length);
+}
+void Deliver(const Pkt& p) {
+    Deliver(&p, sizeof p);
+}
+
+std::string Status(int row) {
+    return CellText(g_itemsList, row, 4);
+}
+
+class DispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(StartMainWindow(), nullptr);
+        PumpMessages(200, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; });
+        if (HWND dialog = FindThreadWindow("Connect to Quorvex Server"))
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        g_connectionState = CONN_CONNECTED;
+        g_sent.clear();
+    }
+    void TearDown() override { StopMainWindow(); }
+};
+
+TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
+    Deliver(Item(1, "up", 1, 1));
+    Deliver(Item(2, "down", 1, 0, TEST_ICMP_PING, 0));
+    Deliver(Item(3, "stopped", 0, 1, 7, 65535));
+    ASSERT_EQ(RowCount(g_itemsList), 3);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "up");
+    EXPECT_EQ(CellText(g_itemsList, 0, 1), "10.0.0.1");
+    EXPECT_EQ(CellText(g_itemsList, 0, 2), "TCP");
+    EXPECT_EQ(CellText(g_itemsList, 0, 3), "80");
+    EXPECT_EQ(Status(0), "Up");
+    EXPECT_EQ(CellText(g_itemsList, 1, 2), "ICMP Ping");
+    EXPECT_EQ(Status(1), "Down");
+    EXPECT_EQ(CellText(g_itemsList, 2, 2), "Unknown");
+    EXPECT_EQ(CellText(g_itemsList, 2, 3), "65535");
+    EXPECT_EQ(Status(2), "Stopped");
+    auto* item = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 2));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->itemId, 3u);
+    EXPECT_EQ(item->up, 1u);
+    EXPECT_TRUE(g_sent.empty());
+}
+
+TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
+    Deliver(Item(4, "web", 0, 0));
+    Pkt status = Notice(CODE_ITEM_STATUS, 4);
+    status.up = 1;
+    std::strcpy(status.text, "Up (3 ms)");
+    const int logLines = LogLineCount();
+    Deliver(status);
+    EXPECT_EQ(Status(0), "Up (3 ms)");
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "web");
+    auto* item = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0));
+    EXPECT_EQ(item->started, 1u);
+    EXPECT_EQ(item->up, 1u);
+    EXPECT_EQ(LogLineCount(), logLines);  // notices are not logged
+
+    Pkt edit = Response(CODE_ITEM_EDIT, 4, 0, "Test item 4 updated");
+    edit.config = item->config;
+    std::strcpy(edit.config.name, "web2");
+    Deliver(edit);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "web2");
+    EXPECT_EQ(Status(0), "Up");
+    EXPECT_EQ(LastLogLine(), "Test item 4 updated");
+
+    // A notice for an unknown item leaves no trace.
+    Pkt unknown = Notice(CODE_ITEM_STATUS, 99);
+    std::strcpy(unknown.text, "x");
+    Deliver(unknown);
+    EXPECT_EQ(Status(0), "Up");
+}
+
+TEST_F(DispatchTest, StartStopAndFailedResponses) {
+    Deliver(Item(5, "a", 0, 0));
+    Deliver(Response(CODE_ITEM_START, 5, 0, "Test item 5 started"));
+    EXPECT_EQ(Status(0), "Started");
+    auto* item = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0));
+    EXPECT_EQ(item->started, 0u);  // keeps its stopped colours until the first status
+    EXPECT_EQ(LastLogLine(), "Test item 5 started");
+
+    item->started = 1;
+    item->up = 1;
+    Deliver(Response(CODE_ITEM_STOP, 5, 0, "stopped"));
+    EXPECT_EQ(Status(0), "Stopped");
+    EXPECT_EQ(item->started, 0u);
+    EXPECT_EQ(item->up, 0u);
+
+    Deliver(Response(CODE_ITEM_START, 5, 1, "refused"));
+    EXPECT_EQ(Status(0), "Stopped");
+    EXPECT_EQ(LastLogLine(), "refused");
+}
+
+TEST_F(DispatchTest, DeleteRemovesTheRowOnlyOnSuccess) {
+    Deliver(Item(6, "a", 1, 1));
+    Deliver(Item(7, "b", 1, 1));
+    Deliver(Response(CODE_ITEM_DELETE, 6, 1, "cannot delete"));
+    EXPECT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(LastLogLine(), "cannot delete");
+    Deliver(Response(CODE_ITEM_DELETE, 6, 0, "Test item 6 deleted"));
+    ASSERT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "b");
+    EXPECT_EQ(LastLogLine(), "Test item 6 deleted");
+    // The index follows the list: the remaining item is still found.
+    Pkt status = Notice(CODE_ITEM_STATUS, 7);
+    std::strcpy(status.text, "still here");
+    Deliver(status);
+    EXPECT_EQ(Status(0), "still here");
+}
+
+TEST_F(DispatchTest, DuplicateIdsReachTheUpperRowFirst) {
+    Deliver(Item(8, "upper", 1, 1));
+    Deliver(Item(8, "lower", 1, 1));
+    Pkt status = Notice(CODE_ITEM_STATUS, 8);
+    std::strcpy(status.text, "one");
+    Deliver(status);
+    EXPECT_EQ(Status(0), "one");
+    EXPECT_EQ(Status(1), "Up");
+    Deliver(Response(CODE_ITEM_DELETE, 8, 0, "deleted"));
+    ASSERT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "lower");
+    std::strcpy(status.text, "two");
+    Deliver(status);
+    EXPECT_EQ(Status(0), "two");
+}
+
+TEST_F(DispatchTest, AckNoticeIsEchoedByteForByteAndPlainEventsAreNot) {
+    Pkt ack = Event(CODE_EVENT_ACK, "web", "Down");
+    Deliver(ack);
+    ASSERT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(g_sent[0].size(), 644u);
+    EXPECT_EQ(0, std::memcmp(g_sent[0].data() + 4, &ack, sizeof ack));
+    Deliver(Event(CODE_EVENTS, "db", "Up"));
+    EXPECT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(RowCount(g_eventsList), 2);
+    EXPECT_EQ(CellText(g_eventsList, 0, 0), "07/12/2026");
+    EXPECT_EQ(CellText(g_eventsList, 0, 1), "21:00:00");
+    EXPECT_EQ(CellText(g_eventsList, 0, 2), "web");
+    EXPECT_EQ(CellText(g_eventsList, 0, 3), "10.0.0.1");
+    EXPECT_EQ(CellText(g_eventsList, 0, 4), "Down");
+    EXPECT_EQ(CellText(g_eventsList, 1, 4), "Up");
+    auto* copy = reinterpret_cast<EventRecord*>(RowParam(g_eventsList, 0));
+    EXPECT_EQ(copy->unread[3], 0x77);  // the whole record is kept
+}
+
+TEST_F(DispatchTest, SettingsResponseIsStoredWhole) {
+    Cfg cfg;
+    std::memset(&cfg, 0, sizeof cfg);
+    cfg.kind = KIND_RESPONSE;
+    cfg.code = CODE_SETTINGS_GET;
+    cfg.param = 42;
+    cfg.guiPort = 2111;
+    std::strcpy(cfg.smtpServer, "mail.example");
+    g_settingsAvailable = 0;
+    const int logLines = LogLineCount();
+    Deliver(&cfg, sizeof cfg);
+    EXPECT_EQ(g_settingsAvailable, 1u);
+    EXPECT_EQ(0, std::memcmp(&g_settingsCopy, &cfg, sizeof cfg));
+    EXPECT_EQ(LogLineCount(), logLines);
+}
+
+TEST_F(DispatchTest, IgnoredMessagesChangeAndLogNothing) {
+    Deliver(Item(9, "a", 1, 1));
+    const int logLines = LogLineCount();
+    Pkt odd = Item(10, "kind2", 1, 1);
+    odd.kind = 2;
+    Deliver(odd);
+    Deliver(Notice(CODE_ITEM_START, 9));       // a notice with a response-only code
+    Deliver(Response(CODE_ITEM_STATUS, 9, 0, "x"));
+    Deliver(Response(CODE_EVENTS, 9, 0, "x"));
+    EXPECT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(RowCount(g_eventsList), 0);
+    EXPECT_EQ(Status(0), "Up");
+    EXPECT_EQ(LogLineCount(), logLines);
+    EXPECT_TRUE(g_sent.empty());
+}
+
+TEST_F(DispatchTest, EmptyResponseTextStillLogsALine) {
+    const int logLines = LogLineCount();
+    Deliver(Response(CODE_ITEM_NEW, 0, 0, ""));
+    EXPECT_EQ(LogLineCount(), logLines + 1);
+    EXPECT_EQ(LastLogLine(), "");
+    EXPECT_EQ(RowCount(g_itemsList), 0);  // the row comes with the notice
+}
+
+TEST_F(DispatchTest, TextsWithoutNulStopAtTheirFieldEnd) {
+    Pkt p = Item(11, "", 1, 0);
+    std::memset(p.config.name, 'N', sizeof p.config.name);
+    std::memset(p.config.host, 'H', sizeof p.config.host);
+    Deliver(p);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), std::string(80, 'N'));
+    EXPECT_EQ(CellText(g_itemsList, 0, 1), std::string(80, 'H'));
+
+    Pkt r = Response(CODE_ITEM_STOP, 999, 1, "");
+    std::memset(r.text, '%', sizeof r.text);  // never used as a format either
+    Deliver(r);
+    EXPECT_EQ(LastLogLine(), std::string(128, '%'));
+
+    Pkt e = Event(CODE_EVENTS, "", "");
+    std::memset(&e.event, 'E', sizeof e.event);
+    Deliver(e);
+    EXPECT_EQ(CellText(g_eventsList, 0, 0), std::string(16, 'E'));
+    EXPECT_EQ(CellText(g_eventsList, 0, 3), std::string(86, 'E'));
+    EXPECT_EQ(CellText(g_eventsList, 0, 4), std::string(82, 'E'));
+}
+
+TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
+    Pkt p = Item(12, "short", 1, 1);
+    Deliver(&p, 12);  // header only: the item's fields read as zero
+    ASSERT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "");
+    EXPECT_EQ(Status(0), "Stopped");
+    Pkt ack = Event(CODE_EVENT_ACK, "x", "Down");
+    Deliver(&ack, 100);
+    ASSERT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_sent[0].size(), 644u);  // the echo is always a whole Pkt
+    Deliver(&ack, 0);
+    EXPECT_EQ(RowCount(g_eventsList), 1);
+}
+
+TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
+    Pkt a = Item(13, "a", 1, 1), b = Event(CODE_EVENTS, "a", "Up");
+    size_t n = 0;
+    for (const Pkt* p : {&a, &b}) {
+        g_serverReceiveBuffer[n++] = 0x51;
+        g_serverReceiveBuffer[n++] = 0x58;
+        g_serverReceiveBuffer[n++] = 0x02;
+        g_serverReceiveBuffer[n++] = static_cast<char>(0x80);
+        std::memcpy(g_serverReceiveBuffer + n, p, sizeof *p);
+        n += sizeof *p;
+    }
+    ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
+    EXPECT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(RowCount(g_eventsList), 1);
+    // Drawing is on again after the receive.
+    EXPECT_TRUE(RedrawWindow(g_eventsList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+
+    // Data while not connected never reaches the reassembler.
+    g_connectionState = CONN_CONNECTING;
+    ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
+    EXPECT_EQ(RowCount(g_itemsList), 1);
+}
+
+TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
+    Deliver(Item(14, "a", 1, 1));
+    Deliver(Event(CODE_EVENTS, "a", "Up"));
+    g_settingsAvailable = 1;
+    ServerSocketCallback(1, SOCK_EVENT_CLOSED, 0, 0, 0);
+    EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
+    EXPECT_EQ(g_settingsAvailable, 0u);
+    EXPECT_EQ(RowCount(g_itemsList), 0);
+    EXPECT_EQ(RowCount(g_eventsList), 0);
+    EXPECT_EQ(LastLogLine(), "Server connection closed");
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    char caption[32];
+    GetWindowTextA(button, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Connect");
+    EXPECT_FALSE(IsWindowEnabled(button));
+    EXPECT_TRUE(PumpMessages(2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; }));
+    // Lists emptied again on a second close: an events list alone is emptied too.
+    Deliver(Event(CODE_EVENTS, "a", "Up"));
+    ServerSocketCallback(1, SOCK_EVENT_CONNECT_FAILED, 0, 0, 0);
+    EXPECT_EQ(RowCount(g_eventsList), 0);
+}
+
+TEST_F(DispatchTest, ConnectedEventOnlyWhileConnecting) {
+    g_connectionState = CONN_DISCONNECTED;
+    ServerSocketCallback(1, SOCK_EVENT_CONNECTED, 0, 0, 0);
+    EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
+    g_connectionState = CONN_CONNECTING;
+    ServerSocketCallback(1, SOCK_EVENT_CONNECTED, 0, 0, 0);
+    EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_CONNECTED));
+    EXPECT_EQ(LastLogLine(), "Connection to server established");
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    char caption[32];
+    GetWindowTextA(button, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Disconnect");
+    EXPECT_TRUE(IsWindowEnabled(button));
+    // WM_START_SYNC runs the synchronisation sequence: settings, items, events of "This Month".
+    EXPECT_TRUE(PumpMessages(2000, [] { return g_sent.size() >= 3; }));
+    ASSERT_EQ(g_sent.size(), 3u);
+    EXPECT_EQ(g_sent[0].size(), 424u);
+    EXPECT_EQ(g_sent[1][8], CODE_ITEM_LIST);
+    EXPECT_EQ(g_sent[2][8], CODE_EVENTS);
+    EXPECT_EQ(g_sent[2][12], 1);
+}
+
+}  // namespace

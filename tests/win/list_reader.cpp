@@ -1,0 +1,38 @@
+#include "list_reader.h"
+
+#include <commctrl.h>
+
+#include "app/app.h"
+#include "res/resource.h"
+
+int RowCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string CellText(HWND list, int row, int column) {
+    char text[512] = "";
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+LPARAM RowParam(HWND list, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+
+int LogLineCount() {
+    return RowCount(GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG));
+}
+
+std::string LastLogLine() {
+    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    const int rows = RowCount(log);
+    return rows == 0 ? "" : CellText(log, rows - 1, 1);
+}

@@ -1,0 +1,13 @@
+// Reading the panel's list views from a test in the same process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+int RowCount(HWND list);
+std::string CellText(HWND list, int row, int column);
+LPARAM RowParam(HWND list, int row);
+// The message column of the newest status-log line ("" when the log is empty).
+std::string LastLogLine();
+int LogLineCount();

@@ -1,0 +1,282 @@
+// Whole sessions: the real main window in this process, real Winsock, and
+// the reference server over loopback TCP. The server's `record` step gives
+// the exact frames the client sent.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "app/app.h"
+#include "app_harness.h"
+#include "link/session.h"
+#include "list_reader.h"
+#include "panel/monitor_panel.h"
+#include "refserver.h"
+#include "res/resource.h"
+
+namespace {
+
+const char CONNECT_TITLE[] = "Connect to Quorvex Server";
+
+std::string FrameHex(const void* record, size_t length) {
+    uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    return Hex(header, 4) + Hex(record, length);
+}
+
+bool LogContains(const std::string& text) {
+    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    for (int row = RowCount(log) - 1; row >= 0; --row)
+        if (CellText(log, row, 1) == text)
+            return true;
+    return false;
+}
+
+std::string ButtonText(int id) {
+    return WindowText(GetDlgItem(g_monitorPanel, id));
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    RefServer server;
+    std::string workDir;
+
+    void SetUp() override {
+        // Every session starts in a directory of its own, without quorvex.ini.
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        workDir = std::string(temp) + "qx-session-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(workDir.c_str(), nullptr);
+        DeleteFileA((workDir + "\\quorvex.ini").c_str());
+        SetCurrentDirectoryA(workDir.c_str());
+    }
+    void TearDown() override {
+        StopMainWindow();
+        server.Stop();
+        SetCurrentDirectoryA("..");
+        DeleteFileA((workDir + "\\quorvex.ini").c_str());
+        RemoveDirectoryA(workDir.c_str());
+    }
+
+    void StartServer(const std::string& script, const std::vector<std::string>& extra = {}) {
+        ASSERT_TRUE(server.Start(script, extra)) << server.Error();
+    }
+
+    HWND WaitForConnectDialog() {
+        HWND dialog = nullptr;
+        PumpMessages(5000, [&] { return (dialog = FindThreadWindow(CONNECT_TITLE)) != nullptr; });
+        return dialog;
+    }
+
+    // Starts the client and confirms the connect dialog with the server's port.
+    void Connect(uint16_t port) {
+        if (g_mainWindow == nullptr || !IsWindow(g_mainWindow))
+            ASSERT_NE(StartMainWindow(), nullptr);
+        HWND dialog = WaitForConnectDialog();
+        ASSERT_NE(dialog, nullptr);
+        SetDlgItemInt(dialog, IDC_CONNECT_PORT, port, FALSE);
+        SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+    }
+
+    void ConnectAndWait() {
+        Connect(server.Port());
+        ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED; }));
+    }
+
+    std::vector<std::string> WaitForFrames(size_t count) {
+        std::vector<std::string> frames;
+        PumpMessages(10000, [&] { return (frames = server.RecordedFrames()).size() >= count; });
+        return frames;
+    }
+
+    bool WaitForOutput(const std::string& line) {
+        return PumpMessages(10000, [&] { return server.Output().find(line) != std::string::npos; });
+    }
+};
+
+TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
+    StartServer("record client.hex\n");
+    ASSERT_NE(StartMainWindow(), nullptr);
+    std::ifstream ini("quorvex.ini", std::ios::binary);
+    std::stringstream text;
+    text << ini.rdbuf();
+    EXPECT_EQ(text.str(), "SERVER_PORT=2111\r\nSERVER_IP=127.0.0.1\r\n");
+    HWND dialog = WaitForConnectDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CONNECT_ADDRESS)), "127.0.0.1");
+    EXPECT_EQ(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE), 2111u);
+
+    ConnectAndWait();
+    EXPECT_TRUE(LogContains("Connecting to Quorvex Server ..."));
+    EXPECT_TRUE(LogContains("Connection to server established"));
+    EXPECT_EQ(ButtonText(IDC_PANEL_CONNECT), "Disconnect");
+
+    const std::vector<std::string> frames = WaitForFrames(3);
+    ASSERT_EQ(frames.size(), 3u);
+    Cfg cfg = {};
+    cfg.code = CODE_SETTINGS_GET;
+    EXPECT_EQ(frames[0], FrameHex(&cfg, sizeof cfg));
+    Pkt pkt = {};
+    pkt.code = CODE_ITEM_LIST;
+    EXPECT_EQ(frames[1], FrameHex(&pkt, sizeof pkt));
+    pkt.code = CODE_EVENTS;
+    pkt.param = 1;  // "This Month"
+    EXPECT_EQ(frames[2], FrameHex(&pkt, sizeof pkt));
+    // The server's settings answer arrived on this connection.
+    EXPECT_TRUE(PumpMessages(5000, [] { return g_settingsAvailable != 0; }));
+    EXPECT_EQ(g_settingsCopy.kind, 1u);
+    EXPECT_EQ(g_settingsCopy.code, 9u);
+
+    // The confirmed port is written back when the dialog closes.
+    std::ifstream again("quorvex.ini", std::ios::binary);
+    std::stringstream written;
+    written << again.rdbuf();
+    EXPECT_EQ(written.str(), "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.1\r\n");
+}
+
+TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
+    StartServer(
+        "record client.hex\n"
+        "serve off\n"
+        "wait-request 7\n"
+        "send-pkt code=0 id=1 name=web host=10.0.0.1 type=1 port=80 started=1 up=1\n"
+        "send-pkt code=0 id=2 name=db host=10.0.0.2 type=0 started=1 up=0\n"
+        "send-pkt code=0 id=3 name=idle host=10.0.0.3 type=1 port=22\n"
+        "send-pkt code=6 id=2 up=1 text=\"Up (2 ms)\"\n"
+        "send-pkt code=7 date=01/12/2026 time=10:00:00 evName=web evHost=10.0.0.1 evText=Up\n"
+        "send-pkt code=8 date=02/12/2026 time=11:00:00 evName=db evHost=10.0.0.2 evText=Down\n"
+        "wait-request 8\n"
+        "mark acked\n");
+    ConnectAndWait();
+    ASSERT_TRUE(WaitForOutput("mark: acked"));
+    PumpMessages(300);
+    ASSERT_EQ(RowCount(g_itemsList), 3);
+    EXPECT_EQ(CellText(g_itemsList, 0, 4), "Up");
+    EXPECT_EQ(CellText(g_itemsList, 1, 4), "Up (2 ms)");
+    EXPECT_EQ(CellText(g_itemsList, 1, 2), "ICMP Ping");
+    EXPECT_EQ(CellText(g_itemsList, 2, 4), "Stopped");
+    EXPECT_EQ(CellText(g_itemsList, 2, 3), "22");
+    ASSERT_EQ(RowCount(g_eventsList), 2);
+    EXPECT_EQ(CellText(g_eventsList, 1, 4), "Down");
+
+    // The ack notice came back unchanged, the plain event did not.
+    const std::vector<std::string> frames = server.RecordedFrames();
+    ASSERT_EQ(frames.size(), 4u);
+    Pkt ack = {};
+    ack.code = CODE_EVENT_ACK;
+    std::strcpy(ack.event.date, "02/12/2026");
+    std::strcpy(ack.event.time, "11:00:00");
+    std::strcpy(ack.event.itemName, "db");
+    std::strcpy(ack.event.host, "10.0.0.2");
+    std::strcpy(ack.event.text, "Down");
+    EXPECT_EQ(frames[3], FrameHex(&ack, sizeof ack));
+}
+
+TEST_F(SessionTest, ServerCloseEmptiesTheListsAndReopensTheDialog) {
+    StartServer(
+        "serve off\n"
+        "wait-request 7\n"
+        "send-pkt code=0 id=1 name=web host=h type=1 port=80 started=1 up=1\n"
+        "send-pkt code=7 evText=Up\n"
+        "sleep 300\n"
+        "close\n");
+    ConnectAndWait();
+    ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_DISCONNECTED; }));
+    EXPECT_EQ(RowCount(g_itemsList), 0);
+    EXPECT_EQ(RowCount(g_eventsList), 0);
+    EXPECT_EQ(LastLogLine(), "Server connection closed");
+    EXPECT_EQ(ButtonText(IDC_PANEL_CONNECT), "Connect");
+    EXPECT_NE(WaitForConnectDialog(), nullptr);
+}
+
+TEST_F(SessionTest, DisconnectButtonClosesAndReopensTheDialog) {
+    StartServer("serve off\nwait-request 7\nsend-pkt code=0 id=1 name=web host=h type=1 port=80\n");
+    ConnectAndWait();
+    PumpMessages(5000, [] { return RowCount(g_itemsList) == 1; });
+    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, 0);
+    EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
+    EXPECT_EQ(RowCount(g_itemsList), 0);
+    EXPECT_EQ(LastLogLine(), "Server connection closed");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
+    EXPECT_NE(WaitForConnectDialog(), nullptr);
+    EXPECT_TRUE(WaitForOutput("client-closed"));
+}
+
+TEST_F(SessionTest, RefusedPortLogsConnectingThenClosed) {
+    // A port that was just free: nothing listens there.
+    StartServer("");
+    const uint16_t port = server.Port();
+    server.Stop();
+    Sleep(300);
+    Connect(port);
+    ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
+    EXPECT_TRUE(LogContains("Connecting to Quorvex Server ..."));
+    EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
+    EXPECT_NE(WaitForConnectDialog(), nullptr);
+}
+
+TEST_F(SessionTest, ScriptedFaultsLeaveTheClientRunningWithTheRightRows) {
+    StartServer(
+        "serve off\n"
+        "wait-request 7\n"
+        "garbage 50\n"
+        "split 2 3 300\n"
+        "send-pkt code=0 id=1 name=split host=h type=1 port=80 started=1 up=1\n"
+        "len 2049\n"
+        "send-pkt code=0 id=99 name=oversize host=h\n"
+        "short 12\n"
+        "send-pkt code=0 id=98 name=short host=h\n"
+        "fill-text Z\n"
+        "send-pkt code=0 id=2 type=7 started=1\n"
+        "send-pkt code=0 id=1 name=duplicate host=h type=1 port=81 started=1 up=1\n"
+        "send-pkt code=6 id=1 up=0 text=\"Down: refused\"\n"
+        "send-hex 51 58 00 00\n"
+        "fill-text\n"
+        "send-pkt kind=1 code=3 id=1 param=1\n"
+        "send-pkt code=7 evText=last\n"
+        "mark sent\n");
+    ConnectAndWait();
+    ASSERT_TRUE(WaitForOutput("mark: sent"));
+    ASSERT_TRUE(PumpMessages(5000, [] { return RowCount(g_eventsList) == 1; }));
+    // split (1), the oversize frame (scanned, its payload holds no magic: 0),
+    // short (1, read as zeros), no-NUL with odd type (1), duplicate (1).
+    ASSERT_EQ(RowCount(g_itemsList), 4);
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "split");
+    EXPECT_EQ(CellText(g_itemsList, 0, 4), "Down: refused");  // the upper row of id 1
+    EXPECT_EQ(CellText(g_itemsList, 1, 0), "");
+    EXPECT_EQ(CellText(g_itemsList, 2, 0), std::string(80, 'Z'));
+    EXPECT_EQ(CellText(g_itemsList, 2, 2), "Unknown");
+    EXPECT_EQ(CellText(g_itemsList, 3, 0), "duplicate");
+    EXPECT_EQ(CellText(g_itemsList, 3, 4), "Up");
+    EXPECT_EQ(LastLogLine().size(), 128u);  // the filled response text, cut at its field
+    EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_CONNECTED));
+}
+
+TEST_F(SessionTest, AServerThatStopsReadingLosesNothing) {
+    // The server stops reading while it pushes 300 ack notices; the client's
+    // queue holds the echoes until the server reads again.
+    std::string script = "record client.hex\nserve off\nwait-request 7\npause-read 2\n";
+    for (int i = 0; i < 300; ++i)
+        script += "send-pkt code=8 evText=n" + std::to_string(i) + "\n";
+    for (int i = 0; i < 300; ++i)
+        script += "wait-request 8 20000\n";
+    script += "mark all-acked\n";
+    StartServer(script);
+    ConnectAndWait();
+    ASSERT_TRUE(PumpMessages(30000, [&] { return server.Output().find("mark: all-acked") != std::string::npos; }));
+    const std::vector<std::string> frames = server.RecordedFrames();
+    ASSERT_EQ(frames.size(), 303u);
+    for (int i = 0; i < 300; ++i) {
+        Pkt ack = {};
+        ack.code = CODE_EVENT_ACK;
+        std::strcpy(ack.event.text, ("n" + std::to_string(i)).c_str());
+        ASSERT_EQ(frames[3 + i], FrameHex(&ack, sizeof ack)) << i;
+    }
+    EXPECT_EQ(RowCount(g_eventsList), 300);
+}
+
+}  // namespace
