@@ -1,0 +1,250 @@
+// The item commands and dialogs end to end: the real client in this process,
+// real Winsock, the reference server over loopback TCP. The server's
+// `record` step gives the exact frames the client sent; the lists show what
+// the server answered.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "dialogs/settings_dialog.h"
+#include "app_harness.h"
+#include "link/item_rows.h"
+#include "link/session.h"
+#include "list_reader.h"
+#include "panel/item_commands.h"
+#include "panel/monitor_panel.h"
+#include "refserver.h"
+#include "res/resource.h"
+
+namespace {
+
+std::string FrameHex(const void* record, size_t length) {
+    uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    return Hex(header, 4) + Hex(record, length);
+}
+
+Pkt Request(uint32_t code, uint32_t itemId = 0, uint32_t param = 0) {
+    Pkt pkt;
+    std::memset(&pkt, 0, sizeof pkt);
+    pkt.code = code;
+    pkt.itemId = itemId;
+    pkt.param = param;
+    return pkt;
+}
+
+bool LogContains(const std::string& text) {
+    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    for (int row = RowCount(log) - 1; row >= 0; --row)
+        if (CellText(log, row, 1) == text)
+            return true;
+    return false;
+}
+
+void Menu(int id) {
+    SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void SelectRow(int row) {
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(g_itemsList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+}
+
+// Says Yes to the delete confirmation from a timer that the box's own loop
+// dispatches; stops looking after about five seconds.
+UINT_PTR g_yesTimer;
+int g_yesTicks;
+void CALLBACK SayYes(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindThreadWindow("Item delete confirmation");
+    if (box != nullptr || ++g_yesTicks > 250) {
+        KillTimer(nullptr, g_yesTimer);
+        g_yesTimer = 0;
+    }
+    if (box != nullptr)
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+}
+
+void DeleteSelectedSayingYes() {
+    g_yesTicks = 0;
+    g_yesTimer = SetTimer(nullptr, 0, 20, SayYes);
+    Menu(IDM_DELETE_ITEM);
+    if (g_yesTimer != 0)
+        KillTimer(nullptr, g_yesTimer);
+}
+
+class DialogSession : public ::testing::Test {
+protected:
+    RefServer server;
+    std::string workDir;
+
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        workDir = std::string(temp) + "qx-dialogs-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(workDir.c_str(), nullptr);
+        SetCurrentDirectoryA(workDir.c_str());
+    }
+    void TearDown() override {
+        StopMainWindow();
+        server.Stop();
+        SetCurrentDirectoryA("..");
+        DeleteFileA((workDir + "\\quorvex.ini").c_str());
+        RemoveDirectoryA(workDir.c_str());
+    }
+
+    // Starts the server and the client, connects, and waits for the settings.
+    void Connect(const std::vector<std::string>& extra = {}) {
+        ASSERT_TRUE(server.Start("record client.hex\n", extra)) << server.Error();
+        ASSERT_NE(StartMainWindow(), nullptr);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(PumpMessages(5000, [&] {
+            return (dialog = FindThreadWindow("Connect to Quorvex Server")) != nullptr;
+        }));
+        SetDlgItemInt(dialog, IDC_CONNECT_PORT, server.Port(), FALSE);
+        SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+        ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
+    }
+
+    std::vector<std::string> WaitForFrames(size_t count) {
+        std::vector<std::string> frames;
+        PumpMessages(10000, [&] { return (frames = server.RecordedFrames()).size() >= count; });
+        return frames;
+    }
+
+    bool WaitFor(const std::function<bool()>& done) { return PumpMessages(10000, done); }
+};
+
+TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
+    Connect();
+    const size_t sync = 3;
+
+    Menu(IDM_NEW_ITEM);
+    HWND dialog = g_itemDialog;
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback");
+    SetDlgItemTextA(dialog, IDC_ITEM_HOST, "127.0.0.1");
+    SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_SETCURSEL, TEST_TCP, 0);
+    // Not the server's own port: its tester's connection would be a client
+    // too, and would restart the recording.
+    SetDlgItemInt(dialog, IDC_ITEM_PORT, 1, FALSE);
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(g_itemDialog, nullptr);
+
+    Pkt created = Request(CODE_ITEM_NEW);
+    lstrcpynA(created.config.name, "loopback", 80);
+    lstrcpynA(created.config.host, "127.0.0.1", 80);
+    created.config.testType = TEST_TCP;
+    created.config.port = 1;
+    created.config.interval = 60;
+    created.config.timeout = 3;
+    created.config.retries = 3;
+    std::vector<std::string> frames = WaitForFrames(sync + 1);
+    ASSERT_EQ(frames.size(), sync + 1);
+    EXPECT_EQ(frames[sync], FrameHex(&created, sizeof created));
+    ASSERT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 1; })) << "row from the server's notice";
+    EXPECT_EQ(CellText(g_itemsList, 0, 0), "loopback");
+    const uint32_t id = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0))->itemId;
+
+    SelectRow(0);
+    Menu(IDM_EDIT_ITEM);
+    dialog = g_itemDialog;
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback port");
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 0) == "loopback port"; }));
+    Pkt edited = created;
+    edited.code = CODE_ITEM_EDIT;
+    edited.itemId = id;
+    lstrcpynA(edited.config.name, "loopback port", 80);
+    frames = WaitForFrames(sync + 2);
+    ASSERT_EQ(frames.size(), sync + 2);
+    EXPECT_EQ(frames[sync + 1], FrameHex(&edited, sizeof edited));
+
+    Menu(IDM_START_TEST);
+    EXPECT_TRUE(WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
+    Menu(IDM_STOP_TEST);
+    EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
+
+    DeleteSelectedSayingYes();
+    EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));
+    // Event acknowledgements may come in between now that the item has run.
+    Pkt deleted = Request(CODE_ITEM_DELETE, id);
+    const std::string deleteHex = FrameHex(&deleted, sizeof deleted);
+    EXPECT_TRUE(WaitFor([&] {
+        frames = server.RecordedFrames();
+        return std::find(frames.begin(), frames.end(), deleteHex) != frames.end();
+    }));
+}
+
+TEST_F(DialogSession, AFailedDeleteLeavesTheRowAndIsLogged) {
+    Connect();
+    // A row the server does not know (as if it had been deleted elsewhere).
+    TestItem* ghost = NewTestItem();
+    ghost->itemId = 4242;
+    lstrcpynA(ghost->config.name, "ghost", 80);
+    AddItemRow(ghost, 0);
+    SelectRow(0);
+    DeleteSelectedSayingYes();
+    EXPECT_TRUE(WaitFor([] { return LogContains("No test item with id 4242"); }));
+    EXPECT_EQ(RowCount(g_itemsList), 1);
+}
+
+TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
+    Connect();
+    const Cfg received = g_settingsCopy;
+
+    Menu(IDM_SETTINGS);
+    HWND frame = g_settingsDialog;
+    ASSERT_NE(frame, nullptr);
+    SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "70000");
+    HWND tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
+    HTREEITEM email = TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
+    SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_PORT, "99999");
+    SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_SERVER, "mail.example.net");
+    SendMessageA(frame, WM_COMMAND, IDOK, 0);
+
+    std::vector<std::string> frames = WaitForFrames(4);
+    ASSERT_EQ(frames.size(), 4u);
+    Cfg expected = received;
+    expected.kind = KIND_REQUEST;
+    expected.code = CODE_SETTINGS_SET;
+    expected.guiPort = 4464;
+    expected.smtpPort = 34463;
+    std::memcpy(expected.smtpServer, "mail.example.net", 17);
+    EXPECT_EQ(frames[3], FrameHex(&expected, sizeof expected));
+
+    // Cancel: nothing goes out, so the next frame the server sees is the reload.
+    Menu(IDM_SETTINGS);
+    ASSERT_NE(g_settingsDialog, nullptr);
+    SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "2112");
+    SendMessageA(g_settingsDialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(g_settingsCopy.guiPort, 2112);
+    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 0, 0);
+    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    frames = WaitForFrames(5);
+    ASSERT_EQ(frames.size(), 5u);
+    Pkt reload = Request(CODE_EVENTS, 0, 0);
+    EXPECT_EQ(frames[4], FrameHex(&reload, sizeof reload));
+}
+
+TEST_F(DialogSession, ReloadEmptiesTheEventsAndTheServerRefillsThem) {
+    Connect({"--demo"});
+    ASSERT_TRUE(WaitFor([] { return RowCount(g_eventsList) > 0; }));
+    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 2, 0);
+    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    EXPECT_EQ(RowCount(g_eventsList), 0) << "emptied at once";
+    EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; })) << "the demo's older events come back";
+}
+
+}  // namespace
