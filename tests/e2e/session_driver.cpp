@@ -91,6 +91,13 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
                         20000));
     HWND mainWindow = FindWindowA(" ", "Quorvex Client");
     ASSERT_NE(mainWindow, nullptr);
+    // Found as soon as it exists: wait until its WM_INITDIALOG has filled the
+    // fields, or the port typed here would be overwritten.
+    WaitFor([&] {
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        return std::strcmp(ip, "127.0.0.1") == 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) == 2111;
+    }, 10000);
     SetDlgItemTextA(dialog, 1007, std::to_string(server.Port()).c_str());
     PostMessageA(dialog, WM_COMMAND, 1047, 0);
 

@@ -83,11 +83,13 @@ bool RefServer::Start(const std::string& script, const std::vector<std::string>&
     dir_ = "/tmp/qx-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     CreateDirectoryA(WinPath(dir_).c_str(), nullptr);
     std::string cmd = "cd " + dir_ + " && echo $$ > pid && exec " + server +
-                      " --listen 127.0.0.1:0 --port-file port --out out.txt --max-seconds 120 -v";
+                      " --listen 127.0.0.1:0 --port-file port --out out.txt --max-seconds 300";
     if (!script.empty()) {
         WriteWholeFile(WinPath(UnixPath("script.txt")), script);
         cmd += " --script script.txt";
     }
+    if (extra.empty())
+        cmd += " -v";  // every request in err.txt, for a test that fails
     for (const std::string& e : extra)
         cmd += " " + e;
     cmd += " 2> err.txt";

@@ -74,8 +74,9 @@ protected:
 
     // Starts the client and confirms the connect dialog with the server's port.
     void Connect(uint16_t port) {
-        if (g_mainWindow == nullptr || !IsWindow(g_mainWindow))
+        if (g_mainWindow == nullptr || !IsWindow(g_mainWindow)) {
             ASSERT_NE(StartMainWindow(), nullptr);
+        }
         HWND dialog = WaitForConnectDialog();
         ASSERT_NE(dialog, nullptr);
         SetDlgItemInt(dialog, IDC_CONNECT_PORT, port, FALSE);

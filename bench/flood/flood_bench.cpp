@@ -1,0 +1,192 @@
+// The reference server's flood mode against the shipped client, and against
+// a minimal Win32 reader that only reads and echoes acknowledgements (the
+// floor of this machine). Prints:
+//   flood_client_ms, flood_floor_ms, flood_ratio      5,000 items + 50,000 events
+//   status_client_cpu                                 2,000 status notices/s over 10,000 items
+//   client_peak_memory_mb, client_memory_after_mb
+#include <winsock2.h>
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "link/frame.h"
+#include "link/wire.h"
+#include "refserver.h"
+
+namespace {
+
+std::string g_exe;
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+double FenceMs(const RefServer& server) {
+    const std::string out = server.Output();
+    const size_t at = out.find("fence-ack: ");
+    return at == std::string::npos ? -1 : std::atof(out.c_str() + at + 11);
+}
+
+double CpuSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    auto secs = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+    return secs(kernel) + secs(user);
+}
+
+// Starts quorvex.exe in the server's directory and confirms its connect dialog.
+bool StartClient(const RefServer& server, PROCESS_INFORMATION* pi) {
+    const std::string dir = WinPath(server.UnixPath(""));
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + g_exe + "\"";
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi))
+        return false;
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, 20000))
+        return false;
+    // Found as soon as it exists: wait until its WM_INITDIALOG has filled the
+    // fields, or the port typed here would be overwritten.
+    WaitFor([&] {
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        return std::strcmp(ip, "127.0.0.1") == 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) == 2111;
+    }, 10000);
+    SetDlgItemTextA(dialog, 1007, std::to_string(server.Port()).c_str());
+    PostMessageA(dialog, WM_COMMAND, 1047, 0);
+    return true;
+}
+
+void StopClient(PROCESS_INFORMATION* pi) {
+    if (HWND main = FindWindowA(" ", "Quorvex Client"))
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi->hProcess, 20000) != WAIT_OBJECT_0)
+        TerminateProcess(pi->hProcess, 1);
+    CloseHandle(pi->hThread);
+    CloseHandle(pi->hProcess);
+}
+
+// The floor: read frames as fast as Winsock delivers them and echo each
+// acknowledgement notice, nothing else.
+struct Floor {
+    SOCKET s;
+    bool fenceSeen = false;
+    static void OnPayload(void* context, const uint8_t* payload, size_t length) {
+        auto* self = static_cast<Floor*>(context);
+        Pkt pkt;
+        DecodeRecord(&pkt, sizeof pkt, payload, length);
+        if (pkt.kind != KIND_REQUEST || pkt.code != CODE_EVENT_ACK)
+            return;
+        uint8_t frame[FRAME_BUFFER_SIZE];
+        const size_t n = BuildFrame(frame, sizeof frame, &pkt, sizeof pkt);
+        send(self->s, reinterpret_cast<const char*>(frame), static_cast<int>(n), 0);
+        if (std::strcmp(pkt.event.itemName, "flood-fence") == 0)
+            self->fenceSeen = true;
+    }
+};
+
+double RunFloor(const std::string& flood) {
+    RefServer server;
+    if (!server.Start("", {"--flood " + flood, "-q"}))
+        return -1;
+    Floor floor;
+    floor.s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(server.Port());
+    addr.sin_addr.s_addr = inet_addr("127.0.0.1");
+    if (connect(floor.s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        return -1;
+    static FrameReassembler reassembler;
+    char buffer[2048];
+    while (!floor.fenceSeen) {
+        const int n = recv(floor.s, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        FeedFrameReassembler(reassembler, reinterpret_cast<uint8_t*>(buffer), n, Floor::OnPayload, &floor);
+    }
+    WaitFor([&] { return FenceMs(server) >= 0; }, 30000);
+    closesocket(floor.s);
+    return FenceMs(server);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: flood_bench QUORVEX_EXE\n");
+        return 2;
+    }
+    g_exe = argv[1][0] == '/' ? WinPath(argv[1]) : argv[1];
+    WSADATA wsa;
+    WSAStartup(0x0202, &wsa);
+    const char* env = std::getenv("QX_FLOOD");
+    const std::string flood = env ? env : "items=5000,events=50000";
+
+    // 1. The client drains the flood.
+    double clientMs = -1, peakMb = -1;
+    {
+        RefServer server;
+        if (!server.Start("", {"--flood " + flood, "-q"})) {
+            std::fprintf(stderr, "%s\n", server.Error().c_str());
+            return 1;
+        }
+        PROCESS_INFORMATION pi = {};
+        if (!StartClient(server, &pi)) {
+            std::fprintf(stderr, "flood: the client did not start\n");
+        } else {
+            if (!WaitFor([&] { return FenceMs(server) >= 0; }, 600000))
+                std::fprintf(stderr, "flood: no fence echo; server said:\n%s\n", server.Output().c_str());
+            clientMs = FenceMs(server);
+            PROCESS_MEMORY_COUNTERS pmc = {};
+            pmc.cb = sizeof pmc;
+            if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc))
+                peakMb = pmc.PeakPagefileUsage / 1048576.0;
+            StopClient(&pi);
+        }
+    }
+    // 2. The floor on the same stream.
+    const double floorMs = RunFloor(flood);
+
+    // 3. Status notices at 2,000 a second over 10,000 items, for 10 s.
+    double statusCpu = -1, memBefore = -1, memAfter = -1;
+    {
+        RefServer server;
+        if (server.Start("", {"--flood items=10000,events=0,status-rate=2000", "-q"})) {
+            PROCESS_INFORMATION pi = {};
+            if (StartClient(server, &pi) && WaitFor([&] { return FenceMs(server) >= 0; }, 600000)) {
+                Sleep(1000);
+                PROCESS_MEMORY_COUNTERS pmc = {};
+                pmc.cb = sizeof pmc;
+                GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
+                memBefore = pmc.PagefileUsage / 1048576.0;
+                const double cpu0 = CpuSeconds(pi.hProcess);
+                const DWORD t0 = GetTickCount();
+                Sleep(10000);
+                statusCpu = 100.0 * (CpuSeconds(pi.hProcess) - cpu0) / ((GetTickCount() - t0) / 1000.0);
+                GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
+                memAfter = pmc.PagefileUsage / 1048576.0;
+            }
+            StopClient(&pi);
+        }
+    }
+
+    std::printf("flood_client_ms: %.0f ms\n", clientMs);
+    std::printf("flood_floor_ms: %.0f ms\n", floorMs);
+    std::printf("flood_ratio: %.2f x\n", floorMs > 0 ? clientMs / floorMs : -1);
+    std::printf("flood_client_peak_memory: %.1f MB\n", peakMb);
+    std::printf("status_client_cpu: %.1f %%\n", statusCpu);
+    std::printf("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
+    return 0;
+}
