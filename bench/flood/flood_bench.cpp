@@ -6,7 +6,6 @@
 //   client_peak_memory_mb, client_memory_after_mb
 #include <winsock2.h>
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,11 +37,38 @@ double FenceMs(const RefServer& server) {
     return at == std::string::npos ? -1 : std::atof(out.c_str() + at + 11);
 }
 
-double CpuSeconds(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(process, &created, &exited, &kernel, &user);
-    auto secs = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-    return secs(kernel) + secs(user);
+// The client as Linux sees it (Wine's own figures for another process are
+// not reliable): CPU seconds and memory from /proc of the quorvex.exe process.
+struct ProcFigures {
+    double cpuSeconds = -1;
+    double rssMb = -1;
+    double peakMb = -1;
+};
+
+ProcFigures ClientFigures(const RefServer& server) {
+    static int n;
+    const std::string name = "proc" + std::to_string(++n);
+    const std::string path = server.UnixPath(name);
+    RunUnix("p=$(pgrep -x quorvex.exe | head -1); { cat /proc/$p/stat; grep -E 'VmRSS|VmHWM' /proc/$p/status; } > " +
+            path + ".tmp && mv " + path + ".tmp " + path);
+    ProcFigures f;
+    if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
+        return f;
+    const std::string text = server.ReadFile(name);
+    // utime and stime are fields 14 and 15, counted after the command's closing parenthesis.
+    const size_t close = text.rfind(')');
+    if (close != std::string::npos) {
+        unsigned long utime = 0, stime = 0;
+        if (std::sscanf(text.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
+                        &stime) == 2)
+            f.cpuSeconds = (utime + stime) / 100.0;
+    }
+    const size_t hwm = text.find("VmHWM:"), rss = text.find("VmRSS:");
+    if (hwm != std::string::npos)
+        f.peakMb = std::atof(text.c_str() + hwm + 6) / 1024.0;
+    if (rss != std::string::npos)
+        f.rssMb = std::atof(text.c_str() + rss + 6) / 1024.0;
+    return f;
 }
 
 // Starts quorvex.exe in the server's directory and confirms its connect dialog.
@@ -149,10 +175,7 @@ int main(int argc, char** argv) {
             if (!WaitFor([&] { return FenceMs(server) >= 0; }, 600000))
                 std::fprintf(stderr, "flood: no fence echo; server said:\n%s\n", server.Output().c_str());
             clientMs = FenceMs(server);
-            PROCESS_MEMORY_COUNTERS pmc = {};
-            pmc.cb = sizeof pmc;
-            if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc))
-                peakMb = pmc.PeakPagefileUsage / 1048576.0;
+            peakMb = ClientFigures(server).peakMb;
             StopClient(&pi);
         }
     }
@@ -167,16 +190,13 @@ int main(int argc, char** argv) {
             PROCESS_INFORMATION pi = {};
             if (StartClient(server, &pi) && WaitFor([&] { return FenceMs(server) >= 0; }, 600000)) {
                 Sleep(1000);
-                PROCESS_MEMORY_COUNTERS pmc = {};
-                pmc.cb = sizeof pmc;
-                GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
-                memBefore = pmc.PagefileUsage / 1048576.0;
-                const double cpu0 = CpuSeconds(pi.hProcess);
+                const ProcFigures before = ClientFigures(server);
                 const DWORD t0 = GetTickCount();
                 Sleep(10000);
-                statusCpu = 100.0 * (CpuSeconds(pi.hProcess) - cpu0) / ((GetTickCount() - t0) / 1000.0);
-                GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
-                memAfter = pmc.PagefileUsage / 1048576.0;
+                const ProcFigures after = ClientFigures(server);
+                statusCpu = 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
+                memBefore = before.rssMb;
+                memAfter = after.rssMb;
             }
             StopClient(&pi);
         }
@@ -188,5 +208,6 @@ int main(int argc, char** argv) {
     std::printf("flood_client_peak_memory: %.1f MB\n", peakMb);
     std::printf("status_client_cpu: %.1f %%\n", statusCpu);
     std::printf("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
+    std::printf("status_client_memory: %.1f MB\n", memAfter);
     return 0;
 }

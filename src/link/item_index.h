@@ -1,9 +1,11 @@
-// An index from itemId to the test items list's records, so that a status
-// notice finds its row without walking the list. Keeps the list's own rule:
-// rows are only ever appended, so among records that share an itemId the one
-// filed first is the upper row, and it is the one a lookup returns.
+// An index of the test items list's records, so that a message naming an
+// item finds its row without walking the list. Rows are only ever appended
+// at the end and removed one at a time, so the index mirrors their order:
+// among records that share an itemId the one filed first is the upper row,
+// and it is the one a lookup returns.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -12,14 +14,19 @@
 
 class ItemIndex {
 public:
+    // Files a record for a row appended at the end of the list.
     void Add(TestItem* item);
-    // Forgets one record (when its row is deleted); other records with the same id stay.
+    // Forgets one record (when its row is deleted); rows below move up one.
     void Remove(const TestItem* item);
     // The first-filed record with this id, or nullptr.
     TestItem* First(uint32_t itemId) const;
-    void Clear() { map_.clear(); }
-    size_t Size() const;
+    // The row of a filed record, or -1.
+    int RowOf(const TestItem* item) const;
+    void Clear();
+    size_t Size() const { return rows_.size(); }
 
 private:
-    std::unordered_map<uint32_t, std::vector<TestItem*>> map_;
+    std::unordered_map<uint32_t, std::vector<TestItem*>> byId_;
+    std::vector<TestItem*> rows_;
+    std::unordered_map<const TestItem*, size_t> rowOf_;
 };

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/app.h"
 #include "link/item_index.h"
 #include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
@@ -15,17 +16,32 @@ namespace {
 
 ItemIndex g_itemIndex;
 
-// Redraw batching state for one receive notification.
+// Redraw batching. While the server's messages are being applied, a list
+// that changes stops drawing; a timer lets it draw again REDRAW_DELAY_MS
+// later, so a stream of notices repaints the lists at most twenty times a
+// second instead of once per row or per receive, and a single change still
+// shows without a delay anyone could see.
+constexpr UINT_PTR REDRAW_TIMER = 0x5158;
+constexpr UINT REDRAW_DELAY_MS = 50;
 bool g_batching;
 bool g_itemsFrozen;
 bool g_eventsFrozen;
+bool g_timerSet;
 int g_pendingEventRow = -1;
 
+void ThawLists();
+
+void CALLBACK RedrawTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    ThawLists();
+}
+
 void Freeze(HWND list, bool* frozen) {
-    if (g_batching && !*frozen) {
-        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-        *frozen = true;
-    }
+    if (!g_batching || *frozen)
+        return;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    *frozen = true;
+    if (!g_timerSet && SetTimer(g_mainWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0)
+        g_timerSet = true;
 }
 
 void Thaw(HWND list, bool* frozen) {
@@ -33,6 +49,21 @@ void Thaw(HWND list, bool* frozen) {
         SendMessageA(list, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list, nullptr, FALSE);
         *frozen = false;
+    }
+}
+
+void ThawLists() {
+    if (g_timerSet) {
+        KillTimer(g_mainWindow, REDRAW_TIMER);
+        g_timerSet = false;
+    }
+    Thaw(g_itemsList, &g_itemsFrozen);
+    Thaw(g_eventsList, &g_eventsFrozen);
+    if (g_pendingEventRow >= 0) {
+        const int rows = static_cast<int>(SendMessageA(g_eventsList, LVM_GETITEMCOUNT, 0, 0));
+        if (g_pendingEventRow < rows)
+            SendMessageA(g_eventsList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(g_pendingEventRow), FALSE);
+        g_pendingEventRow = -1;
     }
 }
 
@@ -104,6 +135,7 @@ void AddItemRow(TestItem* item, int scroll) {
 }
 
 void RefreshItemRow(const TestItem* item, int row) {
+    Freeze(g_itemsList, &g_itemsFrozen);
     WriteItemColumns(g_itemsList, item, row, 0);
 }
 
@@ -111,22 +143,32 @@ TestItem* FindItemRow(uint32_t itemId, int* row) {
     TestItem* item = g_itemIndex.First(itemId);
     if (item == nullptr)
         return nullptr;
-    LVFINDINFOA find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = reinterpret_cast<LPARAM>(item);
-    const int found = static_cast<int>(
-        SendMessageA(g_itemsList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-    if (found < 0)
-        return nullptr;  // cannot happen while the index follows the list
+    // The index knows the row; one look at the list confirms it.
+    int found = g_itemIndex.RowOf(item);
+    LVITEMA lvi = {};
+    lvi.mask = LVIF_PARAM;
+    lvi.iItem = found;
+    if (found < 0 || !SendMessageA(g_itemsList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi)) ||
+        lvi.lParam != reinterpret_cast<LPARAM>(item)) {
+        LVFINDINFOA find = {};
+        find.flags = LVFI_PARAM;
+        find.lParam = reinterpret_cast<LPARAM>(item);
+        found = static_cast<int>(SendMessageA(g_itemsList, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(&find)));
+        if (found < 0)
+            return nullptr;
+    }
     *row = found;
     return item;
 }
 
 void SetItemStatusText(int row, const char* text) {
+    Freeze(g_itemsList, &g_itemsFrozen);
     SetCellText(g_itemsList, row, 4, text);
 }
 
 void DeleteItemRow(TestItem* item, int row) {
+    Freeze(g_itemsList, &g_itemsFrozen);
     g_itemIndex.Remove(item);
     SendMessageA(g_itemsList, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     std::free(item);
@@ -173,12 +215,6 @@ void BeginListBatch() {
 
 void EndListBatch() {
     g_batching = false;
-    Thaw(g_itemsList, &g_itemsFrozen);
-    Thaw(g_eventsList, &g_eventsFrozen);
-    if (g_pendingEventRow >= 0) {
-        const int rows = static_cast<int>(SendMessageA(g_eventsList, LVM_GETITEMCOUNT, 0, 0));
-        if (g_pendingEventRow < rows)
-            SendMessageA(g_eventsList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(g_pendingEventRow), FALSE);
-        g_pendingEventRow = -1;
-    }
+    if (!g_timerSet)
+        ThawLists();  // without the timer, draw at once
 }

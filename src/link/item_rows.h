@@ -37,8 +37,9 @@ void AddEventRow(EventRecord* event, int scroll);
 void ClearItemRows();
 void ClearEventRows();
 
-// While a receive notification is being handled, the lists are not redrawn
-// per row: the first change switches drawing off, the end of the batch
-// switches it back on and scrolls the last event into view once.
+// While the server's messages of one receive notification are applied, a
+// list that changes stops drawing; a short timer lets it draw again (and
+// scrolls the last event into view), so a stream of notices repaints the
+// lists a few times a second instead of once per row.
 void BeginListBatch();
 void EndListBatch();

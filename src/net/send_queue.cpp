@@ -29,7 +29,13 @@ bool HasQueue(const SocketEntry* e) {
            e->sendQueue.ring.buffer != nullptr;
 }
 
-void PostPump(const SocketEntry* e) {
+// One pump message per connection is enough: a burst of small sends (the
+// acknowledgements of a flood of events) then costs one send() per message
+// loop turn instead of one message and one send() each.
+void PostPump(SocketEntry* e) {
+    if (e->pumpPosted)
+        return;
+    e->pumpPosted = 1;
     PostMessageA(g_socketLayer.window, WM_SOCKET_SEND, static_cast<WPARAM>(e->entryIndex), 0);
 }
 
@@ -89,6 +95,7 @@ void PumpSendQueue(WPARAM index) {
     if (index >= static_cast<WPARAM>(SOCKET_TABLE_SIZE))
         return;
     SocketEntry* e = &g_socketLayer.table[index];
+    e->pumpPosted = 0;
     if (!HasQueue(e))
         return;
     SendQueue& q = e->sendQueue;

@@ -37,6 +37,7 @@ struct SocketEntry {
     uint32_t writeWatched;  // FD_WRITE is part of the registration
     uint32_t writeWaiting;  // the pump stopped on a refused send and waits for FD_WRITE
     uint32_t generation;    // bumped at every release, so loops notice a reused entry
+    uint32_t pumpPosted;    // a WM_SOCKET_SEND for this entry is waiting in the queue
 };
 
 struct SocketLayer {

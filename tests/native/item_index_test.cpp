@@ -1,4 +1,5 @@
-// The itemId index keeps the list's "upper row wins" rule for duplicates.
+// The item index keeps the list's "upper row wins" rule for duplicates and
+// follows the rows' positions as rows are removed.
 #include <gtest/gtest.h>
 
 #include "link/item_index.h"
@@ -25,6 +26,26 @@ TEST(ItemIndex, FirstFiledWinsAndRemovalUncoversTheNext) {
     EXPECT_EQ(index.Size(), 1u);
     index.Clear();
     EXPECT_EQ(index.First(6), nullptr);
+}
+
+TEST(ItemIndex, RowsMoveUpWhenARowAboveIsRemoved) {
+    TestItem items[5] = {};
+    ItemIndex index;
+    for (uint32_t i = 0; i < 5; ++i) {
+        items[i].itemId = i;
+        index.Add(&items[i]);
+    }
+    EXPECT_EQ(index.RowOf(&items[3]), 3);
+    index.Remove(&items[1]);
+    EXPECT_EQ(index.RowOf(&items[0]), 0);
+    EXPECT_EQ(index.RowOf(&items[1]), -1);
+    EXPECT_EQ(index.RowOf(&items[2]), 1);
+    EXPECT_EQ(index.RowOf(&items[4]), 3);
+    index.Remove(&items[4]);
+    index.Add(&items[1]);  // appended again at the end
+    EXPECT_EQ(index.RowOf(&items[1]), 3);
+    index.Clear();
+    EXPECT_EQ(index.RowOf(&items[2]), -1);
 }
 
 }  // namespace
