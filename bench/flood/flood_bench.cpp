@@ -15,21 +15,12 @@
 
 #include "link/frame.h"
 #include "link/wire.h"
+#include "client_process.h"
 #include "refserver.h"
 
 namespace {
 
 std::string g_exe;
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 double FenceMs(const RefServer& server) {
     const std::string out = server.Output();
@@ -71,36 +62,12 @@ ProcFigures ClientFigures(const RefServer& server) {
     return f;
 }
 
-// Starts quorvex.exe in the server's directory and confirms its connect dialog.
 bool StartClient(const RefServer& server, PROCESS_INFORMATION* pi) {
-    const std::string dir = WinPath(server.UnixPath(""));
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    std::string cmd = "\"" + g_exe + "\"";
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi))
-        return false;
-    HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, 20000))
-        return false;
-    // Found as soon as it exists: wait until its WM_INITDIALOG has filled the
-    // fields, or the port typed here would be overwritten.
-    WaitFor([&] {
-        char ip[32] = "";
-        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
-        return std::strcmp(ip, "127.0.0.1") == 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) == 2111;
-    }, 10000);
-    SetDlgItemTextA(dialog, 1007, std::to_string(server.Port()).c_str());
-    PostMessageA(dialog, WM_COMMAND, 1047, 0);
-    return true;
+    return StartClientProcess(g_exe, WinPath(server.UnixPath("")), server.Port(), pi);
 }
 
 void StopClient(PROCESS_INFORMATION* pi) {
-    if (HWND main = FindWindowA(" ", "Quorvex Client"))
-        PostMessageA(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi->hProcess, 20000) != WAIT_OBJECT_0)
-        TerminateProcess(pi->hProcess, 1);
-    CloseHandle(pi->hThread);
-    CloseHandle(pi->hProcess);
+    StopClientProcess(pi);
 }
 
 // The floor: read frames as fast as Winsock delivers them and echo each

@@ -13,21 +13,12 @@
 #include <string>
 
 #include "link/wire.h"
+#include "client_process.h"
 #include "refserver.h"
 
 namespace {
 
 std::string g_exe;  // Windows path of quorvex.exe
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(50);
-    }
-    return true;
-}
 
 // Reads list-view cells of another process through a buffer allocated there.
 class RemoteList {
@@ -79,27 +70,10 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
         << server.Error();
 
     // The program runs in a directory of its own, so it writes a fresh quorvex.ini.
-    const std::string dir = WinPath(server.UnixPath(""));
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + g_exe + "\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
-
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; },
-                        20000));
+    ASSERT_TRUE(StartClientProcess(g_exe, WinPath(server.UnixPath("")), server.Port(), &pi));
     HWND mainWindow = FindWindowA(" ", "Quorvex Client");
     ASSERT_NE(mainWindow, nullptr);
-    // Found as soon as it exists: wait until its WM_INITDIALOG has filled the
-    // fields, or the port typed here would be overwritten.
-    WaitFor([&] {
-        char ip[32] = "";
-        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
-        return std::strcmp(ip, "127.0.0.1") == 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) == 2111;
-    }, 10000);
-    SetDlgItemTextA(dialog, 1007, std::to_string(server.Port()).c_str());
-    PostMessageA(dialog, WM_COMMAND, 1047, 0);
 
     HWND items = PanelControl(mainWindow, 1026);
     HWND events = PanelControl(mainWindow, 1028);
@@ -122,13 +96,7 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
     EXPECT_EQ(server.ReadFile("quorvex.ini"),
               "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.1\r\n");
 
-    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_EQ(StopClientProcess(&pi), 0);
 }
 
 }  // namespace

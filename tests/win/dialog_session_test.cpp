@@ -22,6 +22,7 @@
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "refserver.h"
+#include "session_fixture.h"
 #include "res/resource.h"
 
 namespace {
@@ -81,44 +82,13 @@ void DeleteSelectedSayingYes() {
         KillTimer(nullptr, g_yesTimer);
 }
 
-class DialogSession : public ::testing::Test {
+class DialogSession : public ServerSession {
 protected:
-    RefServer server;
-    std::string workDir;
-
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        workDir = std::string(temp) + "qx-dialogs-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(workDir.c_str(), nullptr);
-        SetCurrentDirectoryA(workDir.c_str());
-    }
-    void TearDown() override {
-        StopMainWindow();
-        server.Stop();
-        SetCurrentDirectoryA("..");
-        DeleteFileA((workDir + "\\quorvex.ini").c_str());
-        RemoveDirectoryA(workDir.c_str());
-    }
-
     // Starts the server and the client, connects, and waits for the settings.
     void Connect(const std::vector<std::string>& extra = {}) {
-        ASSERT_TRUE(server.Start("record client.hex\n", extra)) << server.Error();
-        ASSERT_NE(StartMainWindow(), nullptr);
-        HWND dialog = nullptr;
-        ASSERT_TRUE(PumpMessages(5000, [&] {
-            return (dialog = FindThreadWindow("Connect to Quorvex Server")) != nullptr;
-        }));
-        SetDlgItemInt(dialog, IDC_CONNECT_PORT, server.Port(), FALSE);
-        SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+        StartServer("record client.hex\n", extra);
+        ServerSession::Connect(server.Port());
         ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
-    }
-
-    std::vector<std::string> WaitForFrames(size_t count) {
-        std::vector<std::string> frames;
-        PumpMessages(10000, [&] { return (frames = server.RecordedFrames()).size() >= count; });
-        return frames;
     }
 
     bool WaitFor(const std::function<bool()>& done) { return PumpMessages(10000, done); }

@@ -16,6 +16,7 @@
 #include "list_reader.h"
 #include "panel/monitor_panel.h"
 #include "refserver.h"
+#include "session_fixture.h"
 #include "res/resource.h"
 
 namespace {
@@ -39,65 +40,7 @@ std::string ButtonText(int id) {
     return WindowText(GetDlgItem(g_monitorPanel, id));
 }
 
-class SessionTest : public ::testing::Test {
-protected:
-    RefServer server;
-    std::string workDir;
-
-    void SetUp() override {
-        // Every session starts in a directory of its own, without quorvex.ini.
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        workDir = std::string(temp) + "qx-session-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(workDir.c_str(), nullptr);
-        DeleteFileA((workDir + "\\quorvex.ini").c_str());
-        SetCurrentDirectoryA(workDir.c_str());
-    }
-    void TearDown() override {
-        StopMainWindow();
-        server.Stop();
-        SetCurrentDirectoryA("..");
-        DeleteFileA((workDir + "\\quorvex.ini").c_str());
-        RemoveDirectoryA(workDir.c_str());
-    }
-
-    void StartServer(const std::string& script, const std::vector<std::string>& extra = {}) {
-        ASSERT_TRUE(server.Start(script, extra)) << server.Error();
-    }
-
-    HWND WaitForConnectDialog() {
-        HWND dialog = nullptr;
-        PumpMessages(5000, [&] { return (dialog = FindThreadWindow(CONNECT_TITLE)) != nullptr; });
-        return dialog;
-    }
-
-    // Starts the client and confirms the connect dialog with the server's port.
-    void Connect(uint16_t port) {
-        if (g_mainWindow == nullptr || !IsWindow(g_mainWindow)) {
-            ASSERT_NE(StartMainWindow(), nullptr);
-        }
-        HWND dialog = WaitForConnectDialog();
-        ASSERT_NE(dialog, nullptr);
-        SetDlgItemInt(dialog, IDC_CONNECT_PORT, port, FALSE);
-        SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
-    }
-
-    void ConnectAndWait() {
-        Connect(server.Port());
-        ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED; }));
-    }
-
-    std::vector<std::string> WaitForFrames(size_t count) {
-        std::vector<std::string> frames;
-        PumpMessages(10000, [&] { return (frames = server.RecordedFrames()).size() >= count; });
-        return frames;
-    }
-
-    bool WaitForOutput(const std::string& line) {
-        return PumpMessages(10000, [&] { return server.Output().find(line) != std::string::npos; });
-    }
-};
+using SessionTest = ServerSession;
 
 TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
     StartServer("record client.hex\n");

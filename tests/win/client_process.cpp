@@ -1,0 +1,50 @@
+#include "client_process.h"
+
+#include <cstring>
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port, PROCESS_INFORMATION* pi) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi))
+        return false;
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, 20000))
+        return false;
+    // Found as soon as it exists: wait until its WM_INITDIALOG has filled the
+    // fields, or the port typed here would be overwritten.
+    WaitFor([&] {
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        return std::strcmp(ip, "127.0.0.1") == 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) == 2111;
+    }, 10000);
+    SetDlgItemTextA(dialog, 1007, std::to_string(port).c_str());
+    PostMessageA(dialog, WM_COMMAND, 1047, 0);
+    return true;
+}
+
+long StopClientProcess(PROCESS_INFORMATION* pi) {
+    if (HWND main = FindWindowA(" ", "Quorvex Client"))
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    long code = -1;
+    if (WaitForSingleObject(pi->hProcess, 20000) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(pi->hProcess, &exitCode);
+        code = static_cast<long>(exitCode);
+    } else {
+        TerminateProcess(pi->hProcess, 1);
+    }
+    CloseHandle(pi->hThread);
+    CloseHandle(pi->hProcess);
+    return code;
+}

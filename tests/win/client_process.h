@@ -1,0 +1,20 @@
+// The shipped quorvex.exe as a separate process, driven as a user would:
+// started in a directory of its own, its connect dialog filled and confirmed.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Polls `done` every 20 ms for at most `ms` milliseconds.
+bool WaitFor(const std::function<bool()>& done, DWORD ms);
+
+// Starts the program (Windows path) with `dir` as its working directory,
+// waits for its connect dialog, types the port and presses OK.
+bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port, PROCESS_INFORMATION* pi);
+
+// Closes the main window and waits for the process; returns its exit code
+// (or -1 when it had to be killed).
+long StopClientProcess(PROCESS_INFORMATION* pi);
