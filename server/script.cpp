@@ -56,21 +56,32 @@ void Fill(char (&field)[N], char c) {
     std::memset(field, c, N);
 }
 
-bool SetPktKey(Pkt& p, const std::string& key, const std::string& value, std::string& why) {
-    auto text = [&](char* field, size_t width) {
+// Sets one record field from a script's key=value text.
+struct FieldSetter {
+    const std::string& key;
+    const std::string& value;
+    std::string& why;
+
+    bool Text(char* field, size_t width) const {
         SetField(field, width, value);
         return true;
-    };
-    unsigned long long v = 0;
-    auto num = [&](auto& field) {
-        using T = std::remove_reference_t<decltype(field)>;
+    }
+    template <typename T>
+    bool Number(T& field) const {
+        unsigned long long v = 0;
         if (!ParseNumber(value, static_cast<T>(~T{}), v)) {
             why = "bad number '" + value + "' for " + key;
             return false;
         }
         field = static_cast<T>(v);
         return true;
-    };
+    }
+};
+
+bool SetPktKey(Pkt& p, const std::string& key, const std::string& value, std::string& why) {
+    const FieldSetter set{key, value, why};
+    auto text = [&](char* field, size_t width) { return set.Text(field, width); };
+    auto num = [&](auto& field) { return set.Number(field); };
     if (key == "kind") return num(p.kind);
     if (key == "code") return num(p.code);
     if (key == "param") return num(p.param);
@@ -97,20 +108,9 @@ bool SetPktKey(Pkt& p, const std::string& key, const std::string& value, std::st
 }
 
 bool SetCfgKey(Cfg& c, const std::string& key, const std::string& value, std::string& why) {
-    auto text = [&](char* field, size_t width) {
-        SetField(field, width, value);
-        return true;
-    };
-    unsigned long long v = 0;
-    auto num = [&](auto& field) {
-        using T = std::remove_reference_t<decltype(field)>;
-        if (!ParseNumber(value, static_cast<T>(~T{}), v)) {
-            why = "bad number '" + value + "' for " + key;
-            return false;
-        }
-        field = static_cast<T>(v);
-        return true;
-    };
+    const FieldSetter set{key, value, why};
+    auto text = [&](char* field, size_t width) { return set.Text(field, width); };
+    auto num = [&](auto& field) { return set.Number(field); };
     if (key == "kind") return num(c.kind);
     if (key == "code") return num(c.code);
     if (key == "param") return num(c.param);
