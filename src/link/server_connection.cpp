@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "link/client_config.h"
+#include "link/connect_dialog.h"
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/server_lists.h"
@@ -39,7 +40,7 @@ void SetConnectButton(const char* caption, BOOL enabled) {
 void ConnectToServer(HWND dialog) {
     if (dialog != nullptr) {
         ZeroMemory(g_clientConfig.serverIp, sizeof g_clientConfig.serverIp);
-        GetDlgItemTextA(dialog, IDC_CONNECT_ADDRESS, g_clientConfig.serverIp, sizeof g_clientConfig.serverIp);
+        ReadAddressField(GetDlgItem(dialog, IDC_CONNECT_ADDRESS), g_clientConfig.serverIp);
         // No range check: an empty field gives 0, a larger number keeps its low 16 bits.
         g_clientConfig.serverPort = static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE));
     }

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "link/client_config.h"
 #include "link/session.h"
 #include "res/resource.h"
 
@@ -13,6 +14,7 @@ void ServerSession::SetUp() {
     CreateDirectoryA(workDir.c_str(), nullptr);
     DeleteFileA((workDir + "\\quorvex.ini").c_str());
     SetCurrentDirectoryA(workDir.c_str());
+    g_clientConfig = ClientConfig{2111, "127.0.0.1"};  // as in a fresh process
 }
 
 void ServerSession::TearDown() {

@@ -52,6 +52,9 @@ TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
     HWND dialog = WaitForConnectDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CONNECT_ADDRESS)), "127.0.0.1");
+    DWORD shown = 0;
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&shown)), 4);
+    EXPECT_EQ(shown, static_cast<DWORD>(MAKEIPADDRESS(127, 0, 0, 1)));
     EXPECT_EQ(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE), 2111u);
 
     ConnectAndWait();
@@ -118,6 +121,27 @@ TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
     std::strcpy(ack.event.host, "10.0.0.2");
     std::strcpy(ack.event.text, "Down");
     EXPECT_EQ(frames[3], FrameHex(&ack, sizeof ack));
+}
+
+TEST_F(SessionTest, TheAddressTypedInTheDialogIsUsedAndRemembered) {
+    StartServer("");
+    ASSERT_NE(StartMainWindow(), nullptr);
+    HWND dialog = WaitForConnectDialog();
+    ASSERT_NE(dialog, nullptr);
+    // Nothing listens on 127.0.0.2: the attempt fails, and the file keeps the address.
+    SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_SETADDRESS, 0, MAKEIPADDRESS(127, 0, 0, 2));
+    SetDlgItemInt(dialog, IDC_CONNECT_PORT, server.Port(), FALSE);
+    SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+    ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
+    std::ifstream ini("quorvex.ini", std::ios::binary);
+    std::stringstream text;
+    text << ini.rdbuf();
+    EXPECT_EQ(text.str(), "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.2\r\n");
+    dialog = WaitForConnectDialog();
+    ASSERT_NE(dialog, nullptr);
+    DWORD shown = 0;
+    SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown, static_cast<DWORD>(MAKEIPADDRESS(127, 0, 0, 2)));
 }
 
 TEST_F(SessionTest, ServerCloseEmptiesTheListsAndReopensTheDialog) {
