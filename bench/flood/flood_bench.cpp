@@ -40,7 +40,9 @@ ProcFigures ClientFigures(const RefServer& server) {
     static int n;
     const std::string name = "proc" + std::to_string(++n);
     const std::string path = server.UnixPath(name);
-    RunUnix("p=$(pgrep -x quorvex.exe | head -1); { cat /proc/$p/stat; grep -E 'VmRSS|VmHWM' /proc/$p/status; } > " +
+    // Our client is the only quorvex.exe running (with another one about,
+    // the figures would be ambiguous and are left out).
+    RunUnix("set -- $(pgrep -x quorvex.exe); [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
             path + ".tmp && mv " + path + ".tmp " + path);
     ProcFigures f;
     if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
