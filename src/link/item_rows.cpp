@@ -18,11 +18,11 @@ ItemIndex g_itemIndex;
 
 // Redraw batching. While the server's messages are being applied, a list
 // that changes stops drawing; a timer lets it draw again REDRAW_DELAY_MS
-// later, so a stream of notices repaints the lists at most twenty times a
+// later, so a stream of notices repaints the lists at most ten times a
 // second instead of once per row or per receive, and a single change still
 // shows without a delay anyone could see.
 constexpr UINT_PTR REDRAW_TIMER = 0x5158;
-constexpr UINT REDRAW_DELAY_MS = 50;
+constexpr UINT REDRAW_DELAY_MS = 100;
 bool g_batching;
 bool g_itemsFrozen;
 bool g_eventsFrozen;
