@@ -11,3 +11,16 @@ add_subdirectory(src)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
 add_subdirectory(bench)
+
+# The user manual, built next to quorvex.exe (the "User Manual" menu item
+# opens QuorvexManual.pdf in the program's working directory).
+file(GLOB QX_MANUAL_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/manual/images/*.png)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/QuorvexManual.pdf
+  COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/build-manual ${CMAKE_BINARY_DIR}/QuorvexManual.pdf
+          ${CMAKE_BINARY_DIR}/manual-work
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/manual/manual.md ${QX_MANUAL_IMAGES}
+          ${PROJECT_SOURCE_DIR}/scripts/build-manual
+  COMMENT "Building QuorvexManual.pdf"
+  VERBATIM)
+add_custom_target(manual ALL DEPENDS ${CMAKE_BINARY_DIR}/QuorvexManual.pdf)
