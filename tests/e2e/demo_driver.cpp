@@ -60,7 +60,9 @@ HWND FilledConnectDialog() {
         GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
         return ip[0] != '\0' && strcmp(ip, "0.0.0.0") != 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
     }, 10000);
-    Sleep(300);  // let it paint
+    // Repaint it whole: only a picture is taken, nothing changes in the program.
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);
     return dialog;
 }
 
@@ -72,8 +74,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* what = argv[1];
-    if (strcmp(what, "connect-dialog") == 0)
-        return PrintRect(FilledConnectDialog());
+    if (strcmp(what, "connect-dialog") == 0) {
+        HWND dialog = FilledConnectDialog();
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        fprintf(stderr, "address: %s\n", ip);
+        return PrintRect(dialog);
+    }
     if (strcmp(what, "connect") == 0) {
         const int rows = argc > 2 ? atoi(argv[2]) : 1;
         HWND dialog = FilledConnectDialog();
