@@ -11,3 +11,41 @@ add_subdirectory(src)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
 add_subdirectory(bench)
+
+# The user manual, built next to quorvex.exe (the "User Manual" menu item
+# opens QuorvexManual.pdf in the program's working directory).
+file(GLOB QX_MANUAL_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/manual/images/*.png)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/QuorvexManual.pdf
+  COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/build-manual ${CMAKE_BINARY_DIR}/QuorvexManual.pdf
+          ${CMAKE_BINARY_DIR}/manual-work
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/manual/manual.md ${QX_MANUAL_IMAGES}
+          ${PROJECT_SOURCE_DIR}/scripts/build-manual
+  COMMENT "Building QuorvexManual.pdf"
+  VERBATIM)
+add_custom_target(manual ALL DEPENDS ${CMAKE_BINARY_DIR}/QuorvexManual.pdf)
+
+# The Windows installer (NSIS) and the portable zip, next to quorvex.exe.
+set(QX_SETUP ${CMAKE_BINARY_DIR}/QuorvexSetup-1.0.0.exe)
+set(QX_ZIP ${CMAKE_BINARY_DIR}/QuorvexClient-1.0.0.zip)
+add_custom_command(
+  OUTPUT ${QX_SETUP}
+  COMMAND makensis -V2 -DSRCDIR=${CMAKE_BINARY_DIR} -DOUTFILE=${QX_SETUP}
+          -DICON=${PROJECT_SOURCE_DIR}/src/res/icons/app.ico
+          ${PROJECT_SOURCE_DIR}/installer/quorvex.nsi
+  DEPENDS quorvex ${CMAKE_BINARY_DIR}/QuorvexManual.pdf ${PROJECT_SOURCE_DIR}/installer/quorvex.nsi
+  COMMENT "Building QuorvexSetup-1.0.0.exe"
+  VERBATIM)
+add_custom_command(
+  OUTPUT ${QX_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf zip-stage
+  COMMAND ${CMAKE_COMMAND} -E make_directory "zip-stage/Quorvex Client"
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quorvex> ${CMAKE_BINARY_DIR}/QuorvexManual.pdf
+          ${PROJECT_SOURCE_DIR}/installer/README.txt "zip-stage/Quorvex Client/"
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${QX_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E chdir zip-stage zip -q -r -X ${QX_ZIP} "Quorvex Client"
+  DEPENDS quorvex ${CMAKE_BINARY_DIR}/QuorvexManual.pdf ${PROJECT_SOURCE_DIR}/installer/README.txt
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Building QuorvexClient-1.0.0.zip"
+  VERBATIM)
+add_custom_target(package ALL DEPENDS ${QX_SETUP} ${QX_ZIP})

@@ -1,0 +1,144 @@
+// Presses the buttons of a running quorvex.exe for the headless demo and the
+// manual's screenshots, from another process, with messages only (no
+// synthetic input). Every wait is bounded; the exit code says whether the
+// awaited window or state showed up.
+//   qx_demo_driver connect [ROWS]     wait for the connect dialog to be filled,
+//                                     press OK, wait until the test items list
+//                                     has ROWS rows (default 1)
+//   qx_demo_driver connect-dialog     wait for the connect dialog to be filled
+//   qx_demo_driver open ID TITLE      post menu command ID to the main window,
+//                                     wait for the window titled TITLE
+//   qx_demo_driver close TITLE        press Cancel in the window titled TITLE
+//   qx_demo_driver page TITLE N       select page N (from 0) of the settings tree
+//   qx_demo_driver rect TITLE         print the window's "left top width height"
+// "open", "connect-dialog" and "rect" print the rectangle of the window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+HWND MainWindow() { return FindWindowA(" ", "Quorvex Client"); }
+
+HWND PanelControl(HWND mainWindow, int id) {
+    HWND panel = FindWindowExA(mainWindow, nullptr, nullptr, nullptr);
+    while (panel != nullptr && GetDlgItem(panel, id) == nullptr)
+        panel = FindWindowExA(mainWindow, panel, nullptr, nullptr);
+    return panel ? GetDlgItem(panel, id) : nullptr;
+}
+
+int PrintRect(HWND window) {
+    RECT r;
+    if (window == nullptr || !GetWindowRect(window, &r))
+        return 1;
+    printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
+// The connect dialog exists before its WM_INITDIALOG has filled the fields:
+// wait for the address and the port, or what is pressed next acts on empty fields.
+HWND FilledConnectDialog() {
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, 30000))
+        return nullptr;
+    WaitFor([&] {
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        return ip[0] != '\0' && strcmp(ip, "0.0.0.0") != 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
+    }, 10000);
+    // Repaint it whole: only a picture is taken, nothing changes in the program.
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);
+    return dialog;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: qx_demo_driver connect [ROWS] | connect-dialog | open ID TITLE | close TITLE | page TITLE N | rect TITLE\n");
+        return 2;
+    }
+    const char* what = argv[1];
+    if (strcmp(what, "connect-dialog") == 0) {
+        HWND dialog = FilledConnectDialog();
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        fprintf(stderr, "address: %s\n", ip);
+        return PrintRect(dialog);
+    }
+    if (strcmp(what, "connect") == 0) {
+        const int rows = argc > 2 ? atoi(argv[2]) : 1;
+        HWND dialog = FilledConnectDialog();
+        if (dialog == nullptr) {
+            fprintf(stderr, "no connect dialog\n");
+            return 1;
+        }
+        PostMessageA(dialog, WM_COMMAND, 1047, 0);
+        HWND items = PanelControl(MainWindow(), 1026);
+        int count = 0;
+        const bool ok = items && WaitFor([&] {
+            count = static_cast<int>(SendMessageA(items, LVM_GETITEMCOUNT, 0, 0));
+            return count >= rows;
+        }, 30000);
+        printf("rows: %d\n", count);
+        return ok ? 0 : 1;
+    }
+    if (strcmp(what, "open") == 0 && argc > 3) {
+        HWND main = MainWindow();
+        if (main == nullptr)
+            return 1;
+        PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(atoi(argv[2])), 0);
+        HWND window = nullptr;
+        WaitFor([&] { return (window = FindWindowA(nullptr, argv[3])) != nullptr; }, 10000);
+        Sleep(500);  // let it paint
+        return PrintRect(window);
+    }
+    if (strcmp(what, "close") == 0 && argc > 2) {
+        HWND window = FindWindowA(nullptr, argv[2]);
+        if (window == nullptr)
+            return 1;
+        // Cancel closes every dialog but the About box, which has only OK.
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        if (WaitFor([&] { return FindWindowA(nullptr, argv[2]) == nullptr; }, 3000))
+            return 0;
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        return WaitFor([&] { return FindWindowA(nullptr, argv[2]) == nullptr; }, 5000) ? 0 : 1;
+    }
+    if (strcmp(what, "page") == 0 && argc > 3) {
+        // Selects page N (0 = first) of the settings dialog's tree; tree items
+        // are handles, so no memory crosses the process boundary.
+        HWND window = FindWindowA(nullptr, argv[2]);
+        HWND tree = window ? GetDlgItem(window, 1043) : nullptr;
+        if (tree == nullptr)
+            return 1;
+        // "Configuration" is the root; the pages are its children.
+        LRESULT item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        item = item ? SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, item) : 0;
+        for (int i = atoi(argv[3]); i > 0 && item != 0; --i)
+            item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
+        if (item == 0)
+            return 1;
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+        Sleep(500);
+        return 0;
+    }
+    if (strcmp(what, "rect") == 0 && argc > 2)
+        return PrintRect(FindWindowA(nullptr, argv[2]));
+    fprintf(stderr, "unknown command\n");
+    return 2;
+}
