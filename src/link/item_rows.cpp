@@ -202,11 +202,13 @@ void AddEventRow(EventRecord* event, int scroll) {
 void ClearItemRows() {
     FreeRowsAndDelete<TestItem>(g_itemsList);
     g_itemIndex.Clear();
+    ThawLists();  // an emptied list draws at once, and no timer outlives the lists
 }
 
 void ClearEventRows() {
     g_pendingEventRow = -1;
     FreeRowsAndDelete<EventRecord>(g_eventsList);
+    ThawLists();
 }
 
 void BeginListBatch() {
