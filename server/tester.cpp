@@ -75,16 +75,22 @@ uint16_t Checksum(const uint8_t* data, size_t n) {
     return static_cast<uint16_t>(~sum);
 }
 
+// A host that does not resolve is reported down with the resolver's reason.
+bool ResolveOrReportDown(const std::string& host, sockaddr_in& addr, ProbeResult& r) {
+    std::string error;
+    if (Resolve(host, addr, error))
+        return true;
+    r.text = "Down: " + error;
+    return false;
+}
+
 }  // namespace
 
 ProbeResult ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, unsigned attempts) {
     ProbeResult r;
     sockaddr_in addr;
-    std::string error;
-    if (!Resolve(host, addr, error)) {
-        r.text = "Down: " + error;
+    if (!ResolveOrReportDown(host, addr, r))
         return r;
-    }
     addr.sin_port = htons(port);
     if (attempts == 0) attempts = 1;
     int err = 0;
@@ -104,11 +110,8 @@ ProbeResult ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, unsi
 ProbeResult ProbeIcmp(const std::string& host, int timeoutMs, unsigned attempts) {
     ProbeResult r;
     sockaddr_in addr;
-    std::string error;
-    if (!Resolve(host, addr, error)) {
-        r.text = "Down: " + error;
+    if (!ResolveOrReportDown(host, addr, r))
         return r;
-    }
     bool raw = false;
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) {

@@ -20,26 +20,11 @@
 #include <cstring>
 #include <functional>
 
+#include "client_process.h"
+
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(100);
-    }
-    return true;
-}
-
 HWND MainWindow() { return FindWindowA(" ", "Quorvex Client"); }
-
-HWND PanelControl(HWND mainWindow, int id) {
-    HWND panel = FindWindowExA(mainWindow, nullptr, nullptr, nullptr);
-    while (panel != nullptr && GetDlgItem(panel, id) == nullptr)
-        panel = FindWindowExA(mainWindow, panel, nullptr, nullptr);
-    return panel ? GetDlgItem(panel, id) : nullptr;
-}
 
 int PrintRect(HWND window) {
     RECT r;
@@ -52,14 +37,9 @@ int PrintRect(HWND window) {
 // The connect dialog exists before its WM_INITDIALOG has filled the fields:
 // wait for the address and the port, or what is pressed next acts on empty fields.
 HWND FilledConnectDialog() {
-    HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, 30000))
+    HWND dialog = WaitForFilledConnectDialog(30000);
+    if (dialog == nullptr)
         return nullptr;
-    WaitFor([&] {
-        char ip[32] = "";
-        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
-        return ip[0] != '\0' && strcmp(ip, "0.0.0.0") != 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
-    }, 10000);
     // Repaint it whole: only a picture is taken, nothing changes in the program.
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300);

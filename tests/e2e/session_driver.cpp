@@ -49,12 +49,6 @@ private:
     char* remote_ = nullptr;
 };
 
-HWND PanelControl(HWND mainWindow, int id) {
-    HWND panel = FindWindowExA(mainWindow, nullptr, nullptr, nullptr);
-    while (panel != nullptr && GetDlgItem(panel, id) == nullptr)
-        panel = FindWindowExA(mainWindow, panel, nullptr, nullptr);
-    return panel ? GetDlgItem(panel, id) : nullptr;
-}
 
 TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
     RefServer server;

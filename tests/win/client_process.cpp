@@ -12,22 +12,34 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms) {
     return true;
 }
 
+HWND WaitForFilledConnectDialog(DWORD ms) {
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, ms))
+        return nullptr;
+    WaitFor([&] {
+        char ip[32] = "";
+        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+        return ip[0] != '\0' && std::strcmp(ip, "0.0.0.0") != 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
+    }, 10000);
+    return dialog;
+}
+
+HWND PanelControl(HWND mainWindow, int id) {
+    HWND panel = FindWindowExA(mainWindow, nullptr, nullptr, nullptr);
+    while (panel != nullptr && GetDlgItem(panel, id) == nullptr)
+        panel = FindWindowExA(mainWindow, panel, nullptr, nullptr);
+    return panel ? GetDlgItem(panel, id) : nullptr;
+}
+
 bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port, PROCESS_INFORMATION* pi) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     std::string cmd = "\"" + exe + "\"";
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi))
         return false;
-    HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, 20000))
+    HWND dialog = WaitForFilledConnectDialog(30000);
+    if (dialog == nullptr)
         return false;
-    // Found as soon as it exists: wait until its WM_INITDIALOG has filled the
-    // fields, or the port typed here would be overwritten.
-    WaitFor([&] {
-        char ip[32] = "";
-        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
-        return std::strcmp(ip, "127.0.0.1") == 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) == 2111;
-    }, 10000);
     SetDlgItemTextA(dialog, 1007, std::to_string(port).c_str());
     PostMessageA(dialog, WM_COMMAND, 1047, 0);
     return true;

@@ -11,6 +11,14 @@
 // Polls `done` every 20 ms for at most `ms` milliseconds.
 bool WaitFor(const std::function<bool()>& done, DWORD ms);
 
+// The program's connect dialog once its WM_INITDIALOG has filled the address
+// and the port (the window exists before that: what is typed or pressed
+// earlier acts on empty fields); null when none came within `ms`.
+HWND WaitForFilledConnectDialog(DWORD ms);
+
+// A control of the program's monitor panel, found from its main window.
+HWND PanelControl(HWND mainWindow, int id);
+
 // Starts the program (Windows path) with `dir` as its working directory,
 // waits for its connect dialog, types the port and presses OK.
 bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port, PROCESS_INFORMATION* pi);

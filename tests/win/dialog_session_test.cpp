@@ -27,11 +27,6 @@
 
 namespace {
 
-std::string FrameHex(const void* record, size_t length) {
-    uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
-    return Hex(header, 4) + Hex(record, length);
-}
-
 Pkt Request(uint32_t code, uint32_t itemId = 0, uint32_t param = 0) {
     Pkt pkt;
     std::memset(&pkt, 0, sizeof pkt);
@@ -39,14 +34,6 @@ Pkt Request(uint32_t code, uint32_t itemId = 0, uint32_t param = 0) {
     pkt.itemId = itemId;
     pkt.param = param;
     return pkt;
-}
-
-bool LogContains(const std::string& text) {
-    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
-    for (int row = RowCount(log) - 1; row >= 0; --row)
-        if (CellText(log, row, 1) == text)
-            return true;
-    return false;
 }
 
 void Menu(int id) {

@@ -36,3 +36,11 @@ std::string LastLogLine() {
     const int rows = RowCount(log);
     return rows == 0 ? "" : CellText(log, rows - 1, 1);
 }
+
+bool LogContains(const std::string& text) {
+    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    for (int row = RowCount(log) - 1; row >= 0; --row)
+        if (CellText(log, row, 1) == text)
+            return true;
+    return false;
+}

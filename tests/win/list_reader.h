@@ -11,3 +11,5 @@ LPARAM RowParam(HWND list, int row);
 // The message column of the newest status-log line ("" when the log is empty).
 std::string LastLogLine();
 int LogLineCount();
+// True when some status-log line carries exactly this message.
+bool LogContains(const std::string& text);

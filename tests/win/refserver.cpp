@@ -46,6 +46,11 @@ std::string Hex(const void* bytes, size_t length) {
     return s;
 }
 
+std::string FrameHex(const void* record, size_t length) {
+    const uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    return Hex(header, 4) + Hex(record, length);
+}
+
 namespace {
 
 bool WriteWholeFile(const std::string& winPath, const std::string& text) {

@@ -45,3 +45,6 @@ bool RunUnix(const std::string& shellCommand);
 
 // Lowercase hex of bytes, as the server records frames.
 std::string Hex(const void* bytes, size_t length);
+
+// The hex of the frame that carries a record, as the server's `record` step writes it.
+std::string FrameHex(const void* record, size_t length);

@@ -21,21 +21,6 @@
 
 namespace {
 
-const char CONNECT_TITLE[] = "Connect to Quorvex Server";
-
-std::string FrameHex(const void* record, size_t length) {
-    uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
-    return Hex(header, 4) + Hex(record, length);
-}
-
-bool LogContains(const std::string& text) {
-    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
-    for (int row = RowCount(log) - 1; row >= 0; --row)
-        if (CellText(log, row, 1) == text)
-            return true;
-    return false;
-}
-
 std::string ButtonText(int id) {
     return WindowText(GetDlgItem(g_monitorPanel, id));
 }
