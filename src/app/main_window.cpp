@@ -18,6 +18,7 @@
 #include "net/socket.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
+#include "panel/tray_icon.h"
 #include "res/resource.h"
 
 HINSTANCE g_instance;
@@ -57,6 +58,7 @@ LRESULT OnCreate(HWND window) {
 
     // The panel's WM_INITDIALOG runs inside this call and posts WM_SHOW_CONNECT.
     g_monitorPanel = OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
+    StartTrayIcon();
     return 0;
 }
 
@@ -109,6 +111,7 @@ LRESULT OnDestroy() {
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_titleFont));
+    StopTrayIcon();  // before the quit message, so no icon outlives the program
     PostQuitMessage(0);
     return 0;
 }

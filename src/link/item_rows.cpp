@@ -11,6 +11,7 @@
 #include "link/item_index.h"
 #include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
+#include "panel/tray_icon.h"
 
 namespace {
 
@@ -129,6 +130,7 @@ void AddItemRow(TestItem* item, int scroll) {
         return;
     }
     g_itemIndex.Add(item);
+    TrayItemAdded(*item);
     WriteItemColumns(g_itemsList, item, row, 1);
     if (scroll)
         SendMessageA(g_itemsList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
@@ -170,6 +172,7 @@ void SetItemStatusText(int row, const char* text) {
 void DeleteItemRow(TestItem* item, int row) {
     Freeze(g_itemsList, &g_itemsFrozen);
     g_itemIndex.Remove(item);
+    TrayItemRemoved(*item);
     SendMessageA(g_itemsList, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     std::free(item);
 }
@@ -202,6 +205,7 @@ void AddEventRow(EventRecord* event, int scroll) {
 void ClearItemRows() {
     FreeRowsAndDelete<TestItem>(g_itemsList);
     g_itemIndex.Clear();
+    TrayItemsCleared();
     ThawLists();  // an emptied list draws at once, and no timer outlives the lists
 }
 

@@ -11,6 +11,7 @@
 #include "net/socket.h"
 #include "panel/monitor_panel.h"
 #include "panel/status_log.h"
+#include "panel/tray_icon.h"
 #include "res/resource.h"
 
 char g_serverReceiveBuffer[2048];
@@ -19,11 +20,13 @@ namespace {
 
 // Both an orderly close and a failed attempt end here.
 void OnConnectionEnded() {
+    const bool lost = g_connectionState == CONN_CONNECTED;  // not a failed attempt
     g_connectionState = CONN_DISCONNECTED;
     ResetFrameReassembler();
     g_settingsAvailable = 0;
     LogStatus("Server connection closed");
     ClearServerLists();
+    TrayConnectionChanged(lost);
     SetConnectButton("Connect", FALSE);
     PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
 }
@@ -64,6 +67,7 @@ int ServerSocketCallback(uint32_t, uint32_t event, uint32_t value, uint32_t, uin
         g_connectionState = CONN_CONNECTED;
         LogStatus("Connection to server established");
         SetConnectButton("Disconnect", TRUE);
+        TrayConnectionChanged(false);
         PostMessageA(g_mainWindow, WM_START_SYNC, 0, 0);
         break;
     case SOCK_EVENT_DATA:
@@ -88,6 +92,7 @@ void DisconnectFromServer() {
     ResetFrameReassembler();
     LogStatus("Server connection closed");
     ClearServerLists();
+    TrayConnectionChanged(false);  // the user's own doing: no alert
     SetConnectButton("Connect", FALSE);
     PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
 }

@@ -196,7 +196,7 @@ TEST_F(Template, AboutBox132WithTheLogoBitmap) {
 
 TEST(Resources, IconsComeInBothSizes) {
     for (int id : {IDI_EDIT_ITEM, IDI_DELETE_ITEM, IDI_START_TEST, IDI_STOP_TEST, IDI_SETTINGS,
-                   IDI_CONNECT, IDI_APP}) {
+                   IDI_CONNECT, IDI_APP, IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN}) {
         for (int size : {16, 32}) {
             HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
                                                        IMAGE_ICON, size, size, 0));
