@@ -24,12 +24,13 @@ struct ServerOptions {
     uint32_t floodItems = 0;
     uint32_t floodEvents = 0;
     double floodStatusRate = 0;  // status notices per second after the fence
+    uint32_t floodFlapping = 100;  // percent of the items whose status alternates
     bool once = false;           // exit when the first client has gone
     bool verbose = false;        // log every request
     bool quiet = false;          // no log lines at all (stdout lines stay)
 };
 
-// Parses "items=N,events=M,status-rate=R" (each part optional).
+// Parses "items=N,events=M,status-rate=R,flapping=P" (each part optional).
 bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error);
 // Parses "ADDR:PORT" (IPv4 dotted address).
 bool ParseListen(const std::string& arg, ServerOptions& o, std::string& error);

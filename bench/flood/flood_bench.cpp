@@ -3,6 +3,8 @@
 // floor of this machine). Prints:
 //   flood_client_ms, flood_floor_ms, flood_ratio      5,000 items + 50,000 events
 //   status_client_cpu                                 2,000 status notices/s over 10,000 items
+//   alerts_on_client_cpu, alerts_off_client_cpu       the same with a fifth of the items flapping,
+//   alerts_cpu_rise                                   with "Show Alerts" on and off
 //   client_peak_memory_mb, client_memory_after_mb
 #include <winsock2.h>
 #include <windows.h>
@@ -15,6 +17,7 @@
 
 #include "link/frame.h"
 #include "link/wire.h"
+#include "res/resource.h"
 #include "client_process.h"
 #include "refserver.h"
 
@@ -70,6 +73,24 @@ bool StartClient(const RefServer& server, PROCESS_INFORMATION* pi) {
 
 void StopClient(PROCESS_INFORMATION* pi) {
     StopClientProcess(pi);
+}
+
+// The client's CPU (percent of one core) over the next `ms` milliseconds.
+double CpuPercent(const RefServer& server, DWORD ms) {
+    const ProcFigures before = ClientFigures(server);
+    const DWORD t0 = GetTickCount();
+    Sleep(ms);
+    const ProcFigures after = ClientFigures(server);
+    if (before.cpuSeconds < 0 || after.cpuSeconds < 0)
+        return -1;
+    return 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
+}
+
+// "Show Alerts" in the notification icon's menu, as the user would pick it.
+bool ToggleAlerts() {
+    HWND tray = FindWindowA(QX_TRAY_WINDOW_CLASS, nullptr);
+    return tray != nullptr && SendMessageTimeoutA(tray, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0, SMTO_NORMAL, 5000,
+                                                  nullptr) != 0;
 }
 
 // The floor: read frames as fast as Winsock delivers them and echo each
@@ -171,6 +192,33 @@ int main(int argc, char** argv) {
         }
     }
 
+    // 4. The same rate with a fifth of the items flapping (a change every
+    //    5 s each, 400 a second in all), alerts on, off, and on again.
+    double alertsOn = -1, alertsOff = -1;
+    {
+        RefServer server;
+        if (server.Start("", {"--flood items=10000,events=0,status-rate=2000,flapping=20", "-q"})) {
+            PROCESS_INFORMATION pi = {};
+            if (StartClient(server, &pi) && WaitFor([&] { return FenceMs(server) >= 0; }, 600000)) {
+                Sleep(1000);
+                const double on1 = CpuPercent(server, 10000);
+                double off = -1, on2 = -1;
+                if (ToggleAlerts()) {
+                    off = CpuPercent(server, 10000);
+                    if (ToggleAlerts())
+                        on2 = CpuPercent(server, 10000);
+                }
+                if (on1 >= 0 && on2 >= 0 && off >= 0) {
+                    alertsOn = (on1 + on2) / 2;
+                    alertsOff = off;
+                } else {
+                    std::fprintf(stderr, "flood: the alerts run gave no figures (no notification icon window?)\n");
+                }
+            }
+            StopClient(&pi);
+        }
+    }
+
     std::printf("flood_client_ms: %.0f ms\n", clientMs);
     std::printf("flood_floor_ms: %.0f ms\n", floorMs);
     std::printf("flood_ratio: %.2f x\n", floorMs > 0 ? clientMs / floorMs : -1);
@@ -178,5 +226,8 @@ int main(int argc, char** argv) {
     std::printf("status_client_cpu: %.1f %%\n", statusCpu);
     std::printf("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
     std::printf("status_client_memory: %.1f MB\n", memAfter);
+    std::printf("alerts_on_client_cpu: %.1f %%\n", alertsOn);
+    std::printf("alerts_off_client_cpu: %.1f %%\n", alertsOff);
+    std::printf("alerts_cpu_rise: %.1f %%\n", alertsOff > 0 ? 100.0 * (alertsOn - alertsOff) / alertsOff : -1);
     return 0;
 }
