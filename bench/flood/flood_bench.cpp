@@ -43,9 +43,12 @@ ProcFigures ClientFigures(const RefServer& server) {
     static int n;
     const std::string name = "proc" + std::to_string(++n);
     const std::string path = server.UnixPath(name);
-    // Our client is the only quorvex.exe running (with another one about,
-    // the figures would be ambiguous and are left out).
-    RunUnix("set -- $(pgrep -x quorvex.exe); [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
+    // Our client is the one quorvex.exe of this Wine prefix (others may run
+    // in other prefixes on a shared machine; with two of ours about, the
+    // figures would be ambiguous and are left out).
+    RunUnix("set -- $(for p in $(pgrep -x quorvex.exe); do tr '\\0' '\\n' < /proc/$p/environ 2>/dev/null |"
+            " grep -qxF \"WINEPREFIX=$WINEPREFIX\" && echo $p; done);"
+            " [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
             path + ".tmp && mv " + path + ".tmp " + path);
     ProcFigures f;
     if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
