@@ -17,6 +17,11 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // 2 "All Time"); 2 when nothing is selected. The param of an events request.
 uint32_t SelectedEventDepth();
 
+// Rescales what the panel sizes in pixels itself (the list columns and the
+// button images) for a new DPI, after the main window moved to a monitor
+// with another scale.
+void ScalePanelForDpi(UINT dpi);
+
 // Custom-draw answers of the two server-fed lists; each sets the cell colours
 // in `draw` where its rule says and returns the value for DWLP_MSGRESULT.
 LRESULT ItemListCustomDraw(NMLVCUSTOMDRAW* draw);
