@@ -27,6 +27,7 @@ struct ShellCall {
     bool quitPosted;  // a WM_QUIT was already waiting
 };
 std::vector<ShellCall> g_calls;
+bool g_noShell;  // the shell refuses every call, as where there is no notification area
 
 BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA data) {
     MSG quit;
@@ -34,7 +35,7 @@ BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA data) {
     ShellCall call = {message, {}, quitPosted};
     std::memcpy(&call.data, data, data->cbSize < sizeof call.data ? data->cbSize : sizeof call.data);
     g_calls.push_back(call);
-    return TRUE;
+    return g_noShell ? FALSE : TRUE;
 }
 
 std::vector<ShellCall> Balloons() {
@@ -93,6 +94,7 @@ class AlertsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_calls.clear();
+        g_noShell = false;
         SetNotifyIconCall(RecordShellCall);
         ASSERT_NE(StartMainWindow(), nullptr);
         PumpMessages(2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; });
@@ -152,6 +154,12 @@ TEST_F(AlertsTest, StatusChangesOfStartedItemsRaiseBalloonsAndTheIconGoesAtDestr
     EXPECT_EQ(up.data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
     EXPECT_EQ(Balloons().size(), 2u);
 
+    // A Stop answer and a deletion change the counts too.
+    Deliver(Response(CODE_ITEM_STOP, 2, 0, "Test item 2 stopped"));
+    ASSERT_TRUE(PumpMessages(2000, [] { return TipIs("Quorvex Client: 1 up, 0 down, 1 stopped"); }));
+    Deliver(Response(CODE_ITEM_DELETE, 1, 0, "Test item 1 deleted"));
+    ASSERT_TRUE(PumpMessages(2000, [] { return TipIs("Quorvex Client: 0 up, 0 down, 1 stopped"); }));
+
     DestroyWindow(g_mainWindow);
     ASSERT_FALSE(g_calls.empty());
     const ShellCall removed = g_calls.back();
@@ -188,10 +196,23 @@ TEST_F(AlertsTest, ShowAlertsAndOnlyALostConnectionAndQuitFromTheIconsMenu) {
     EXPECT_STREQ(Balloons()[0].data.szInfo, "Server 127.0.0.1, port 2111");
     EXPECT_EQ(Balloons()[0].data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
 
+    // A restarted shell knows no icons: the icon is added again. Where the
+    // shell refuses, the client stays silent and asks nothing more of it.
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    SendMessageA(trayWindow, taskbarCreated, 0, 0);
+    EXPECT_EQ(g_calls.back().message, static_cast<DWORD>(NIM_ADD));
+    g_noShell = true;
+    SendMessageA(trayWindow, taskbarCreated, 0, 0);
+    const size_t refused = g_calls.size();
+    g_connectionState = CONN_CONNECTED;
+    Announce(2, "db", 1, 1);
+    Status(2, 0);
+    EXPECT_FALSE(PumpMessages(600, [refused] { return g_calls.size() > refused; }));
+
     // "Quit" in the icon's menu ends the program as Tools -> Quit does.
     SendMessageA(trayWindow, WM_COMMAND, IDM_TRAY_QUIT, 0);
     EXPECT_TRUE(PumpMessages(2000, [] { return !IsWindow(g_mainWindow); }));
-    EXPECT_EQ(g_calls.back().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(g_calls.size(), refused) << "no icon to remove";
 }
 
 }  // namespace
