@@ -62,8 +62,14 @@ size_t SingleByteCharSize(const char*, size_t) {
 
 size_t Utf8CharSize(const char* s, size_t left) {
     const auto lead = static_cast<unsigned char>(s[0]);
-    const size_t size = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 1;
-    if (size > left || (lead > 0xF4))
+    size_t size = 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        size = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        size = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        size = 4;
+    if (size > left)
         return 1;
     for (size_t i = 1; i < size; ++i)
         if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
