@@ -128,7 +128,7 @@ TEST_F(AlertsTest, StatusChangesOfStartedItemsRaiseBalloonsAndTheIconGoesAtDestr
     Deliver(Response(CODE_ITEM_START, 2, 0, "Test item 2 started"));
     Status(2, 1);
     Status(1, 1);  // no change
-    Deliver(Event(CODE_EVENT_ACK, "web", "Down"));
+    Deliver(Event(CODE_EVENTS, "web", "Down"));
 
     Status(1, 0);
     ASSERT_TRUE(WaitForBalloons(1, 2000));
