@@ -7,10 +7,9 @@
 
 #include <cstdint>
 
-#include "app/app.h"
 #include "panel/list_batch.h"
+#include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -26,7 +25,10 @@ uint32_t s_lineCount;
 }  // namespace
 
 void LogStatus(const char* text) {
-    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    // Found once, when the panel builds its lists: under Wine every
+    // GetDlgItem asks the window server, which would be the larger part of
+    // the cost of a line logged while its list is frozen.
+    HWND log = g_statusLog;
     // Lines logged while a receive is applied draw with the lists, a few
     // times a second, scrolled once; any other line shows at once.
     FreezeList(log);
