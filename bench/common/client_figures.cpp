@@ -47,7 +47,8 @@ ProcFigures ClientFigures(const RefServer& server, const std::string& exe) {
             pattern + "' && set -- \"$@\" $p; done; [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
             path + ".tmp && mv " + path + ".tmp " + path);
     ProcFigures f;
-    if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
+    // A busy machine may take a while to run the shell.
+    if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
         return f;
     const std::string text = server.ReadFile(name);
     // utime and stime are fields 14 and 15, counted after the command's closing parenthesis.

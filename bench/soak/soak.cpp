@@ -25,6 +25,8 @@ struct Sample {
 Sample Take(const RefServer& server, const std::string& exe, HANDLE process) {
     Sample s;
     s.proc = ClientFigures(server, exe);
+    if (s.proc.rssMb < 0)
+        s.proc = ClientFigures(server, exe);  // once more: the shell may have been slow
     s.gdi = static_cast<long>(GetGuiResources(process, GR_GDIOBJECTS));
     s.user = static_cast<long>(GetGuiResources(process, GR_USEROBJECTS));
     return s;
