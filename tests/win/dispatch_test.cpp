@@ -107,21 +107,6 @@ bool RefuseUse(RecordMemoryUse use, size_t) {
     return use == g_refusedUse;
 }
 
-// A list that refuses every new row, as one out of memory does.
-WNDPROC g_listProc;
-LRESULT CALLBACK RefusingListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == LVM_INSERTITEMA)
-        return -1;
-    return CallWindowProcA(g_listProc, list, message, wParam, lParam);
-}
-void RefuseRows(HWND list, bool refuse) {
-    if (refuse)
-        g_listProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListProc)));
-    else
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
-}
-
 // Pkts framed back to back in the receive buffer, as one receive would bring them.
 size_t FrameIntoReceiveBuffer(const std::vector<Pkt>& pkts) {
     size_t n = 0;

@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "list_reader.h"
 #include "panel/list_batch.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
@@ -19,17 +20,9 @@ namespace {
 
 HWND Log() { return GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG); }
 
-int RowCount() { return static_cast<int>(SendMessageA(Log(), LVM_GETITEMCOUNT, 0, 0)); }
+int RowCount() { return RowCount(Log()); }
 
-std::string Cell(int row, int column) {
-    char text[256] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(Log(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string Cell(int row, int column) { return CellText(Log(), row, column); }
 
 class StatusLog : public ::testing::Test {
 protected:
@@ -117,6 +110,19 @@ TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
         const int top = static_cast<int>(SendMessageA(Log(), LVM_GETTOPINDEX, 0, 0));
         return top + static_cast<int>(SendMessageA(Log(), LVM_GETCOUNTPERPAGE, 0, 0)) >= 30000;
     })) << "the newest line in view";
+}
+
+TEST_F(StatusLog, ALineTheListRefusesRemovesNoOlderLine) {
+    ASSERT_EQ(RowCount(), 30000);
+    const std::string oldest = Cell(0, 1);
+    RefuseRows(Log(), true);
+    LogStatus("refused");
+    RefuseRows(Log(), false);
+    EXPECT_EQ(RowCount(), 30000);
+    EXPECT_EQ(Cell(0, 1), oldest);
+    LogStatus("after");
+    EXPECT_EQ(RowCount(), 30000);
+    EXPECT_EQ(Cell(29999, 1), "after");
 }
 
 }  // namespace
