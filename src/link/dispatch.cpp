@@ -5,9 +5,6 @@
 // Payloads are copied into zero-filled records first, so a short payload is
 // never read past its end, and every text is read only up to the end of its
 // field, so a server that leaves out a NUL cannot make the client overrun.
-#include <cstdlib>
-#include <cstring>
-
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/session.h"
@@ -25,15 +22,15 @@ void LogResponseText(const Pkt& pkt) {
 
 void OnItemAnnounced(const Pkt& pkt) {
     TestItem* item = NewTestItem();
-    if (item == nullptr) {
-        LogStatus("Failed to allocated test item in client memory");
-        return;
+    if (item != nullptr) {
+        item->config = pkt.config;
+        item->itemId = pkt.itemId;
+        item->started = pkt.started;
+        item->up = pkt.up;
     }
-    item->config = pkt.config;
-    item->itemId = pkt.itemId;
-    item->started = pkt.started;
-    item->up = pkt.up;
-    AddItemRow(item, 0);
+    // Memory for the row (the list's or the index's) can run out too.
+    if (item == nullptr || !AddItemRow(item, 0))
+        LogStatus("Failed to allocated test item in client memory");
 }
 
 void OnItemStatus(const Pkt& pkt) {
@@ -50,15 +47,13 @@ void OnItemStatus(const Pkt& pkt) {
     SetItemStatusText(row, text);
 }
 
-// Returns false when the copy could not be allocated.
+// Returns false when the event could not be kept (its copy or its row).
 bool OnEvent(const Pkt& pkt) {
-    EventRecord* copy = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord)));
-    if (copy == nullptr) {
+    EventRecord* copy = NewEventCopy(pkt.event);
+    if (copy == nullptr || !AddEventRow(copy, 1)) {
         LogStatus("failed to allocate memory for event");
         return false;
     }
-    std::memcpy(copy, &pkt.event, sizeof(EventRecord));
-    AddEventRow(copy, 1);
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 extern HWND g_itemsList;   // test items list (1026); row lParam: heap TestItem
 extern HWND g_eventsList;  // events list (1028); row lParam: heap EventRecord copy
+extern HWND g_statusLog;   // status log (1037); row lParam: 1
 
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -11,6 +11,8 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "list_reader.h"
+#include "panel/list_batch.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 
@@ -18,17 +20,9 @@ namespace {
 
 HWND Log() { return GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG); }
 
-int RowCount() { return static_cast<int>(SendMessageA(Log(), LVM_GETITEMCOUNT, 0, 0)); }
+int RowCount() { return RowCount(Log()); }
 
-std::string Cell(int row, int column) {
-    char text[256] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(Log(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string Cell(int row, int column) { return CellText(Log(), row, column); }
 
 class StatusLog : public ::testing::Test {
 protected:
@@ -82,11 +76,14 @@ TEST_F(StatusLog, KeepsTheNewestLineInView) {
 TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
     const int already = RowCount();
     char text[32];
-    // Fill up to exactly 30000 lines: nothing is dropped yet.
+    // Fill up to exactly 30000 lines, as one long receive would: nothing is
+    // dropped yet.
+    BeginListBatch();
     for (int i = already; i < 30000; ++i) {
         snprintf(text, sizeof text, "line %05d", i);
         LogStatus(text);
     }
+    EndListBatch();
     ASSERT_EQ(RowCount(), 30000);
     EXPECT_EQ(Cell(0, 1), "first");
 
@@ -95,11 +92,37 @@ TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
     EXPECT_EQ(Cell(0, 1), "second");
     EXPECT_EQ(Cell(29999, 1), "line 30000");
 
+    BeginListBatch();
     LogStatus("line 30001");
+    LogStatus("line 30002");
+    EndListBatch();
+    ASSERT_EQ(RowCount(), 30000);
+    EXPECT_EQ(Cell(0, 1), "scroll");
+    // Every line in logging order, the oldest first.
+    for (int row = 0; row < 30000; ++row) {
+        const int line = row + 3;
+        if (line >= already) {
+            snprintf(text, sizeof text, "line %05d", line);
+            ASSERT_EQ(Cell(row, 1), text) << row;
+        }
+    }
+    EXPECT_TRUE(PumpMessages(2000, [] {
+        const int top = static_cast<int>(SendMessageA(Log(), LVM_GETTOPINDEX, 0, 0));
+        return top + static_cast<int>(SendMessageA(Log(), LVM_GETCOUNTPERPAGE, 0, 0)) >= 30000;
+    })) << "the newest line in view";
+}
+
+TEST_F(StatusLog, ALineTheListRefusesRemovesNoOlderLine) {
+    ASSERT_EQ(RowCount(), 30000);
+    const std::string oldest = Cell(0, 1);
+    RefuseRows(Log(), true);
+    LogStatus("refused");
+    RefuseRows(Log(), false);
     EXPECT_EQ(RowCount(), 30000);
-    EXPECT_EQ(Cell(0, 1), "");
-    EXPECT_EQ(Cell(29998, 1), "line 30000");
-    EXPECT_EQ(Cell(29999, 1), "line 30001");
+    EXPECT_EQ(Cell(0, 1), oldest);
+    LogStatus("after");
+    EXPECT_EQ(RowCount(), 30000);
+    EXPECT_EQ(Cell(29999, 1), "after");
 }
 
 }  // namespace
