@@ -135,6 +135,57 @@ TEST_F(SocketLayerTest, StalledPeerCostsNoMessagesAndGetsEveryByteOnResume) {
     EXPECT_FALSE(EntryAt(index)->writeWaiting);
 }
 
+// A full message queue refuses the pump's post: the bytes must still leave,
+// and the connection must keep sending afterwards.
+TEST_F(SocketLayerTest, RefusedPumpPostDoesNotStopTheConnection) {
+    SOCKET peer;
+    const int32_t index = ConnectPair(&peer);
+    std::vector<uint8_t> data, got;
+    FillStream(data, 0, 3000);
+    uint32_t queued = 0;
+    FailPumpPostsForTesting(1);
+    ASSERT_EQ(SocketQueueSend(index, data.data(), 1000, &queued), SOCK_OK);
+    FailPumpPostsForTesting(0);
+    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 1000; }))
+        << "received " << got.size();
+    ASSERT_EQ(SocketQueueSend(index, data.data() + 1000, 2000, &queued), SOCK_OK);
+    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 3000; }))
+        << "received " << got.size();
+    EXPECT_EQ(got, data);
+}
+
+// WSAENOBUFS brings no FD_WRITE: the pump tries again by itself.
+TEST_F(SocketLayerTest, SendShortOfBuffersIsRetried) {
+    SOCKET peer;
+    const int32_t index = ConnectPair(&peer);
+    std::vector<uint8_t> data, got;
+    FillStream(data, 0, 5000);
+    uint32_t queued = 0;
+    FailSendsForTesting(3, WSAENOBUFS);
+    ASSERT_EQ(SocketQueueSend(index, data.data(), 5000, &queued), SOCK_OK);
+    const bool arrived = PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 5000; });
+    FailSendsForTesting(0, 0);
+    ASSERT_TRUE(arrived) << "received " << got.size();
+    EXPECT_EQ(got, data);
+    EXPECT_EQ(CountEvents(SOCK_EVENT_CLOSED), 0u);
+}
+
+// Any other send error is a broken connection, which ends as a failed
+// receive does; it must not wait for an FD_WRITE that never comes.
+TEST_F(SocketLayerTest, SendErrorEndsTheConnection) {
+    SOCKET peer;
+    const int32_t index = ConnectPair(&peer);
+    uint32_t queued = 0;
+    FailSendsForTesting(-1, WSAECONNRESET);
+    ASSERT_EQ(SocketQueueSend(index, "abc", 3, &queued), SOCK_OK);
+    const bool closed = PumpUntil([&] { return CountEvents(SOCK_EVENT_CLOSED) > 0; });
+    FailSendsForTesting(0, 0);
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(CountEvents(SOCK_EVENT_CLOSED), 1u);
+    EXPECT_EQ(EntryAt(index)->inUse, 0u);
+    EXPECT_FALSE(SocketCanQueue(index));
+}
+
 TEST_F(SocketLayerTest, SendMessagesForNoQueueAreIgnored) {
     SOCKET peer;
     const int32_t index = ConnectPair(&peer);
