@@ -26,26 +26,27 @@ add_custom_command(
 add_custom_target(manual ALL DEPENDS ${CMAKE_BINARY_DIR}/QuorvexManual.pdf)
 
 # The Windows installer (NSIS) and the portable zip, next to quorvex.exe.
-set(QX_SETUP ${CMAKE_BINARY_DIR}/QuorvexSetup-1.0.0.exe)
-set(QX_ZIP ${CMAKE_BINARY_DIR}/QuorvexClient-1.0.0.zip)
+set(QX_SETUP ${CMAKE_BINARY_DIR}/QuorvexSetup-${PROJECT_VERSION}.exe)
+set(QX_ZIP ${CMAKE_BINARY_DIR}/QuorvexClient-${PROJECT_VERSION}.zip)
+configure_file(${PROJECT_SOURCE_DIR}/installer/README.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 add_custom_command(
   OUTPUT ${QX_SETUP}
-  COMMAND makensis -V2 -DSRCDIR=${CMAKE_BINARY_DIR} -DOUTFILE=${QX_SETUP}
+  COMMAND makensis -V2 -DSRCDIR=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION} -DOUTFILE=${QX_SETUP}
           -DICON=${PROJECT_SOURCE_DIR}/src/res/icons/app.ico
           ${PROJECT_SOURCE_DIR}/installer/quorvex.nsi
   DEPENDS quorvex ${CMAKE_BINARY_DIR}/QuorvexManual.pdf ${PROJECT_SOURCE_DIR}/installer/quorvex.nsi
-  COMMENT "Building QuorvexSetup-1.0.0.exe"
+  COMMENT "Building QuorvexSetup-${PROJECT_VERSION}.exe"
   VERBATIM)
 add_custom_command(
   OUTPUT ${QX_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -rf zip-stage
   COMMAND ${CMAKE_COMMAND} -E make_directory "zip-stage/Quorvex Client"
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quorvex> ${CMAKE_BINARY_DIR}/QuorvexManual.pdf
-          ${PROJECT_SOURCE_DIR}/installer/README.txt "zip-stage/Quorvex Client/"
+          ${CMAKE_BINARY_DIR}/README.txt "zip-stage/Quorvex Client/"
   COMMAND ${CMAKE_COMMAND} -E rm -f ${QX_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir zip-stage zip -q -r -X ${QX_ZIP} "Quorvex Client"
-  DEPENDS quorvex ${CMAKE_BINARY_DIR}/QuorvexManual.pdf ${PROJECT_SOURCE_DIR}/installer/README.txt
+  DEPENDS quorvex ${CMAKE_BINARY_DIR}/QuorvexManual.pdf ${CMAKE_BINARY_DIR}/README.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  COMMENT "Building QuorvexClient-1.0.0.zip"
+  COMMENT "Building QuorvexClient-${PROJECT_VERSION}.zip"
   VERBATIM)
 add_custom_target(package ALL DEPENDS ${QX_SETUP} ${QX_ZIP})
