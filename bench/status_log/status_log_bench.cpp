@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "net/socket.h"
 #include "panel/status_log.h"
 
@@ -28,9 +29,7 @@ double LogBatch(int first, int count) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    g_instance = instance;
-    RegisterMainWindowClass(instance);
-    if (CreateMainWindow(instance) == nullptr)
+    if (StartApplication(instance, SW_HIDE) == nullptr)
         return 1;
     const double first = LogBatch(0, 30000);
     const double next = LogBatch(30000, 30000);

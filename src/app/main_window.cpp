@@ -3,30 +3,28 @@
 // builds the panel at WM_CREATE, routes the menu, opens the connect dialog on
 // request, runs the synchronisation sequence, hands socket notifications to
 // the socket layer, and releases the shared objects at WM_DESTROY.
-#include "app/app.h"
+#include "app/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "app/app.h"
 #include "dialogs/about_dialog.h"
 #include "link/connect_dialog.h"
 #include "link/frame_io.h"
+#include "link/frame_trace.h"
+#include "link/server_connection.h"
 #include "link/server_lists.h"
+#include "link/server_messages.h"
+#include "link/server_transport.h"
 #include "link/session.h"
 #include "net/socket.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
-
-HINSTANCE g_instance;
-HWND g_mainWindow;
-HWND g_monitorPanel;
-HWND g_aboutBox;
-HBRUSH g_whiteBrush;
-HFONT g_titleFont;
-HFONT g_headingFont;
 
 const char MAIN_WINDOW_CLASS[] = " ";
 
@@ -160,4 +158,26 @@ HFONT CreateTitleFont(HWND window) {
     lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
     ReleaseDC(window, dc);
     return CreateFontIndirectA(&fnt);
+}
+
+HWND StartApplication(HINSTANCE instance, int show) {
+    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
+    RegisterMainWindowClass(instance);
+    g_instance = instance;
+
+    SetFrameTransport(ServerTransportSend);
+    SetServerMessageHandler(HandleServerMessage);
+    SetConnectButtonHandler(SetConnectButton);
+    // A trace that cannot be opened is no reason not to start.
+    if (const char* tracePath = std::getenv("QUORVEX_TRACE"))
+        OpenFrameTrace(tracePath);
+
+    HWND window = CreateMainWindow(instance);
+    if (window == nullptr)
+        return nullptr;
+    g_mainWindow = window;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    g_titleFont = CreateTitleFont(window);
+    return window;
 }

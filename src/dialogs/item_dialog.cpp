@@ -11,7 +11,7 @@
 #include "dialogs/item_validation.h"
 #include "link/frame_io.h"
 #include "panel/combo_fill.h"
-#include "panel/item_commands.h"
+#include "panel/row_rules.h"
 #include "res/resource.h"
 
 namespace {
@@ -129,15 +129,11 @@ void OnSave(HWND dialog) {
     char host[NAME_FIELD];
     const ItemFields fields = ReadFields(dialog, name, host);
 
-    Pkt sPkt;
-    std::memset(&sPkt, 0, sizeof sPkt);
+    Pkt sPkt = g_editMode == 1 ? MakeRequest(CODE_ITEM_NEW) : MakeRequest(CODE_ITEM_EDIT, g_editItemId);
     if (const char* failure = ValidateItemFields(fields, &sPkt.config)) {
         ShowFailure(dialog, failure);
         return;
     }
-    sPkt.kind = KIND_REQUEST;
-    sPkt.code = g_editMode == 1 ? CODE_ITEM_NEW : CODE_ITEM_EDIT;
-    sPkt.itemId = g_editMode == 1 ? 0 : g_editItemId;
     // Without a connection the socket layer refuses the frame silently; the
     // dialog closes all the same.
     SendPkt(&sPkt);
@@ -156,7 +152,9 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
     switch (GetDlgCtrlID(control)) {
     case IDC_ITEM_HEADING:
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, g_headingErrorFlag ? ITEM_HEADING_ERROR_COLOUR : RGB(0, 0, 0));
+        // The greeting in black, a failed Save's message in the red-orange of a
+        // host that is down.
+        SetTextColor(dc, g_headingErrorFlag ? COLOUR_RED_ORANGE : COLOUR_BLACK);
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case IDC_ITEM_NOTE: return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     default: return FALSE;

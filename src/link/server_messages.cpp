@@ -1,10 +1,12 @@
-// The message dispatcher: the only place where the client's mirror of the
+// The server message dispatcher: the only place where the client's mirror of the
 // server (item rows, event rows, the settings copy) changes on the server's
 // word. Called once per complete payload by the frame reassembler.
 //
 // Payloads are copied into zero-filled records first, so a short payload is
 // never read past its end, and every text is read only up to the end of its
 // field, so a server that leaves out a NUL cannot make the client overrun.
+#include "link/server_messages.h"
+
 #include <cstdlib>
 #include <cstring>
 

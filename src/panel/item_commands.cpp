@@ -19,11 +19,6 @@
 #include "panel/status_log.h"
 #include "res/resource.h"
 
-HWND g_itemDialog;
-HWND g_settingsDialog;
-uint32_t g_itemDialogMode;
-TestItem* g_itemUnderEdit;
-
 namespace {
 
 const char NO_CONNECTION_TEXT[] = "Cannot perform this action, no connection to Quorvex Server";
@@ -37,11 +32,7 @@ bool ConnectedOrLogged() {
 }
 
 void SendItemRequest(uint32_t code, uint32_t itemId) {
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = code;
-    pkt.itemId = itemId;
+    const Pkt pkt = MakeRequest(code, itemId);
     SendPkt(&pkt);
 }
 
@@ -60,10 +51,6 @@ void OpenItemDialog(uint32_t mode) {
 }
 
 }  // namespace
-
-bool AnyItemDialogOpen() {
-    return g_itemDialog != nullptr || g_settingsDialog != nullptr || g_aboutBox != nullptr;
-}
 
 void CmdNewItem() {
     if (AnyItemDialogOpen() || !ConnectedOrLogged())
@@ -132,11 +119,7 @@ void CmdReloadEvents() {
     if (!ConnectedOrLogged())
         return;
     ClearEventRows();
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = CODE_EVENTS;
-    pkt.param = SelectedEventDepth();
+    const Pkt pkt = MakeRequest(CODE_EVENTS, 0, SelectedEventDepth());
     SendPkt(&pkt);
 }
 

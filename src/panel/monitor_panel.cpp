@@ -20,22 +20,19 @@ namespace {
 // One image list per button, kept for the life of the process.
 HIMAGELIST s_buttonImages[7];
 
-// Shell icon id 255 means "the program's own icon with ownIconId"; any other
-// value would name an icon of shell32.dll. Every button uses its own icon.
-constexpr int OWN_ICON = 255;
+// Every button shows one of the program's own icons.
 struct ButtonIcon {
     int buttonId;
-    int shellIconId;
-    int ownIconId;
+    int iconId;
 };
 const ButtonIcon kButtonIcons[] = {
-    {IDC_PANEL_CONNECT, OWN_ICON, IDI_CONNECT},
-    {IDC_PANEL_NEW_ITEM, OWN_ICON, IDI_APP},
-    {IDC_PANEL_EDIT_ITEM, OWN_ICON, IDI_EDIT_ITEM},
-    {IDC_PANEL_DELETE_ITEM, OWN_ICON, IDI_DELETE_ITEM},
-    {IDC_PANEL_START_TEST, OWN_ICON, IDI_START_TEST},
-    {IDC_PANEL_STOP_TEST, OWN_ICON, IDI_STOP_TEST},
-    {IDC_PANEL_SETTINGS, OWN_ICON, IDI_SETTINGS},
+    {IDC_PANEL_CONNECT, IDI_CONNECT},
+    {IDC_PANEL_NEW_ITEM, IDI_APP},
+    {IDC_PANEL_EDIT_ITEM, IDI_EDIT_ITEM},
+    {IDC_PANEL_DELETE_ITEM, IDI_DELETE_ITEM},
+    {IDC_PANEL_START_TEST, IDI_START_TEST},
+    {IDC_PANEL_STOP_TEST, IDI_STOP_TEST},
+    {IDC_PANEL_SETTINGS, IDI_SETTINGS},
 };
 static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] == sizeof s_buttonImages / sizeof s_buttonImages[0],
               "one image list per button");
@@ -58,7 +55,6 @@ const char* const kDepthNames[] = {"Today", "This Month", "All Time", nullptr};
 constexpr int DEFAULT_DEPTH = 1;
 
 void SetUpButtonIcons(HWND dialog) {
-    HMODULE shell = LoadLibraryA("shell32.dll");
     for (size_t i = 0; i < sizeof kButtonIcons / sizeof kButtonIcons[0]; ++i) {
         const ButtonIcon& row = kButtonIcons[i];
         HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
@@ -68,13 +64,8 @@ void SetUpButtonIcons(HWND dialog) {
         BUTTON_IMAGELIST images = {list, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
         SendDlgItemMessageA(dialog, row.buttonId, BCM_SETIMAGELIST, 0,
                             reinterpret_cast<LPARAM>(&images));
-        HICON icon = row.shellIconId == OWN_ICON
-                         ? LoadIconA(g_instance, MAKEINTRESOURCEA(row.ownIconId))
-                         : LoadIconA(shell, MAKEINTRESOURCEA(row.shellIconId));
-        ImageList_ReplaceIcon(list, -1, icon);
+        ImageList_ReplaceIcon(list, -1, LoadIconA(g_instance, MAKEINTRESOURCEA(row.iconId)));
     }
-    if (shell != nullptr)
-        FreeLibrary(shell);
 }
 
 HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths,
@@ -102,8 +93,8 @@ INT_PTR OnInitDialog(HWND dialog) {
     SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
     FillCombo(dialog, kDepthNames, IDC_PANEL_DEPTH, DEFAULT_DEPTH);
 
-    char errorText[128] = "";
-    if (!ReadClientConfig("quorvex.ini", &g_clientConfig, errorText))
+    char errorText[CONFIG_ERROR_TEXT] = "";
+    if (!ReadClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, errorText))
         LogStatus(errorText);
 
     // The connect dialog is about to open; the button comes back when it closes.
@@ -174,6 +165,13 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_NOTIFY: return OnNotify(dialog, wParam, lParam);
     default: return FALSE;
     }
+}
+
+void SetConnectButton(const char* caption, BOOL enabled) {
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    if (caption != nullptr)
+        SetWindowTextA(button, caption);
+    EnableWindow(button, enabled);
 }
 
 uint32_t SelectedEventDepth() {

@@ -13,6 +13,10 @@ extern HWND g_eventsList;  // events list (1028); row lParam: heap EventRecord c
 
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Sets the Connect / Disconnect button's caption (unless null) and whether it
+// is enabled; registered as the server connection's button handler.
+void SetConnectButton(const char* caption, BOOL enabled);
+
 // The index of the Event View Depth selection (0 "Today", 1 "This Month",
 // 2 "All Time"); 2 when nothing is selected. The param of an events request.
 uint32_t SelectedEventDepth();

@@ -13,22 +13,14 @@ namespace {
 class SendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_capture.Clear();
+        UseCapture(true);
         g_connectionState = CONN_CONNECTED;
     }
     void TearDown() override { g_connectionState = CONN_DISCONNECTED; }
 };
 
-Pkt ZeroPkt(uint32_t code) {
-    Pkt p;
-    std::memset(&p, 0, sizeof p);
-    p.kind = KIND_REQUEST;
-    p.code = code;
-    return p;
-}
-
 TEST_F(SendTest, PktFrameIs644BytesWithHeader) {
-    Pkt p = ZeroPkt(CODE_ITEM_LIST);
+    Pkt p = MakeRequest(CODE_ITEM_LIST);
     SendPkt(&p);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     const Bytes& f = g_capture.sentFrames[0];
@@ -56,8 +48,8 @@ TEST_F(SendTest, CfgFrameIs424BytesWithHeader) {
 }
 
 TEST_F(SendTest, ItemStartForItem7ByteForByte) {
-    Pkt p = ZeroPkt(CODE_ITEM_START);
-    p.itemId = 7;
+    // The request builder's output, pinned byte for byte.
+    const Pkt p = MakeRequest(CODE_ITEM_START, 7);
     SendPkt(&p);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Bytes expected = {0x51, 0x58, 0x02, 0x80};
@@ -78,7 +70,7 @@ TEST_F(SendTest, SendRecordOnlyWhileConnected) {
     }
     EXPECT_TRUE(g_capture.sentFrames.empty());
     // SendPkt leaves the check to its callers and to the socket layer.
-    Pkt p = ZeroPkt(CODE_ITEM_LIST);
+    Pkt p = MakeRequest(CODE_ITEM_LIST);
     SendPkt(&p);
     EXPECT_EQ(g_capture.sentFrames.size(), 1u);
 }

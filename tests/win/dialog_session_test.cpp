@@ -27,15 +27,6 @@
 
 namespace {
 
-Pkt Request(uint32_t code, uint32_t itemId = 0, uint32_t param = 0) {
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.code = code;
-    pkt.itemId = itemId;
-    pkt.param = param;
-    return pkt;
-}
-
 void Menu(int id) {
     SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
@@ -97,7 +88,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(g_itemDialog, nullptr);
 
-    Pkt created = Request(CODE_ITEM_NEW);
+    Pkt created = MakeRequest(CODE_ITEM_NEW);
     lstrcpynA(created.config.name, "loopback", 80);
     lstrcpynA(created.config.host, "127.0.0.1", 80);
     created.config.testType = TEST_TCP;
@@ -135,7 +126,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     DeleteSelectedSayingYes();
     EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));
     // Event acknowledgements may come in between now that the item has run.
-    Pkt deleted = Request(CODE_ITEM_DELETE, id);
+    Pkt deleted = MakeRequest(CODE_ITEM_DELETE, id);
     const std::string deleteHex = FrameHex(&deleted, sizeof deleted);
     EXPECT_TRUE(WaitFor([&] {
         frames = server.RecordedFrames();
@@ -191,7 +182,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
     frames = WaitForFrames(5);
     ASSERT_EQ(frames.size(), 5u);
-    Pkt reload = Request(CODE_EVENTS, 0, 0);
+    Pkt reload = MakeRequest(CODE_EVENTS, 0, 0);
     EXPECT_EQ(frames[4], FrameHex(&reload, sizeof reload));
 }
 

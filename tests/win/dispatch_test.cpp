@@ -1,6 +1,6 @@
 // What the server's messages do to the lists, the status log and the
 // settings copy, in the real main window; frames the client sends back are
-// captured at the transport seam.
+// captured by the fake transport.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,23 +11,18 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "capture.h"
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/server_connection.h"
 #include "link/server_lists.h"
+#include "link/server_messages.h"
 #include "link/session.h"
 #include "list_reader.h"
 #include "net/socket.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
-using Bytes = std::vector<uint8_t>;
-static std::vector<Bytes> g_sent;
-
-int FrameTransportSend(const uint8_t* frame, size_t length) {
-    g_sent.emplace_back(frame, frame + length);
-    return SOCK_OK;
-}
 
 namespace {
 
@@ -90,7 +85,7 @@ protected:
         if (HWND dialog = FindThreadWindow("Connect to Quorvex Server"))
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         g_connectionState = CONN_CONNECTED;
-        g_sent.clear();
+        UseCapture(false);
     }
     void TearDown() override { StopMainWindow(); }
 };
@@ -114,7 +109,7 @@ TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->itemId, 3u);
     EXPECT_EQ(item->up, 1u);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
@@ -202,11 +197,11 @@ TEST_F(DispatchTest, DuplicateIdsReachTheUpperRowFirst) {
 TEST_F(DispatchTest, AckNoticeIsEchoedByteForByteAndPlainEventsAreNot) {
     Pkt ack = Event(CODE_EVENT_ACK, "web", "Down");
     Deliver(ack);
-    ASSERT_EQ(g_sent.size(), 1u);
-    ASSERT_EQ(g_sent[0].size(), 644u);
-    EXPECT_EQ(0, std::memcmp(g_sent[0].data() + 4, &ack, sizeof ack));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames[0].size(), 644u);
+    EXPECT_EQ(0, std::memcmp(g_capture.sentFrames[0].data() + 4, &ack, sizeof ack));
     Deliver(Event(CODE_EVENTS, "db", "Up"));
-    EXPECT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames.size(), 1u);
     ASSERT_EQ(RowCount(g_eventsList), 2);
     EXPECT_EQ(CellText(g_eventsList, 0, 0), "07/12/2026");
     EXPECT_EQ(CellText(g_eventsList, 0, 1), "21:00:00");
@@ -247,7 +242,7 @@ TEST_F(DispatchTest, IgnoredMessagesChangeAndLogNothing) {
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(Status(0), "Up");
     EXPECT_EQ(LogLineCount(), logLines);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(DispatchTest, EmptyResponseTextStillLogsALine) {
@@ -287,8 +282,8 @@ TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
     EXPECT_EQ(Status(0), "Stopped");
     Pkt ack = Event(CODE_EVENT_ACK, "x", "Down");
     Deliver(&ack, 100);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0].size(), 644u);  // the echo is always a whole Pkt
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0].size(), 644u);  // the echo is always a whole Pkt
     Deliver(&ack, 0);
     EXPECT_EQ(RowCount(g_eventsList), 1);
 }
@@ -352,12 +347,12 @@ TEST_F(DispatchTest, ConnectedEventOnlyWhileConnecting) {
     EXPECT_STREQ(caption, "Disconnect");
     EXPECT_TRUE(IsWindowEnabled(button));
     // WM_START_SYNC runs the synchronisation sequence: settings, items, events of "This Month".
-    EXPECT_TRUE(PumpMessages(2000, [] { return g_sent.size() >= 3; }));
-    ASSERT_EQ(g_sent.size(), 3u);
-    EXPECT_EQ(g_sent[0].size(), 424u);
-    EXPECT_EQ(g_sent[1][8], CODE_ITEM_LIST);
-    EXPECT_EQ(g_sent[2][8], CODE_EVENTS);
-    EXPECT_EQ(g_sent[2][12], 1);
+    EXPECT_TRUE(PumpMessages(2000, [] { return g_capture.sentFrames.size() >= 3; }));
+    ASSERT_EQ(g_capture.sentFrames.size(), 3u);
+    EXPECT_EQ(g_capture.sentFrames[0].size(), 424u);
+    EXPECT_EQ(g_capture.sentFrames[1][8], CODE_ITEM_LIST);
+    EXPECT_EQ(g_capture.sentFrames[2][8], CODE_EVENTS);
+    EXPECT_EQ(g_capture.sentFrames[2][12], 1);
 }
 
 }  // namespace

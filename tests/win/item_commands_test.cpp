@@ -29,7 +29,7 @@ protected:
         g_connectionState = CONN_CONNECTED;  // before the loop runs: no connect dialog
         g_settingsAvailable = 1;
         PumpMessages(20);
-        ClearSent();
+        UseCapture(false);
     }
     void TearDown() override {
         StopMainWindow();
@@ -57,7 +57,7 @@ TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
         EXPECT_EQ(LastLogLine(), REFUSAL);
         EXPECT_EQ(RowCount(g_eventsList), 1) << "the events list stays as it was";
     }
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(AnyItemDialogOpen());
 }
 
@@ -83,14 +83,14 @@ TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
         for (int id : kRuledMenuCommands)
             MenuCommand(id);
         EXPECT_EQ(LogLineCount(), before) << "silently ignored, state " << state;
-        EXPECT_TRUE(g_sent.empty());
+        EXPECT_TRUE(g_capture.sentFrames.empty());
         EXPECT_EQ(g_itemDialog, nullptr);
         EXPECT_EQ(g_settingsDialog, nullptr);
     }
 
     PanelCommand(IDC_PANEL_RELOAD_EVENTS);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_EVENTS, 0, SelectedEventDepth())));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_EVENTS, 0, SelectedEventDepth())));
 }
 
 TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
@@ -102,7 +102,7 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     MenuCommand(IDM_STOP_TEST);
     MenuCommand(IDM_EDIT_ITEM);
     MenuCommand(IDM_DELETE_ITEM);  // would block in its box if it asked
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_itemDialog, nullptr);
 
     MarkRow(1, true, true);
@@ -110,20 +110,20 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     ASSERT_NE(GetSelectedItem(&row), nullptr);
     EXPECT_EQ(row, 1);
     MenuCommand(IDM_START_TEST);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_START, 6)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 6)));
 }
 
 TEST_F(Commands, StartForItemSevenIsByteExact) {
     AddItem(7, "seven");
     SelectRow(0);
     MenuCommand(IDM_START_TEST);
-    ASSERT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Bytes expected = {0x51, 0x58, 0x02, 0x80, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0};
     expected.insert(expected.end(), 128, 0);
     expected.insert(expected.end(), {7, 0, 0, 0});
     expected.insert(expected.end(), 496, 0);
-    EXPECT_EQ(g_sent[0], expected);
+    EXPECT_EQ(g_capture.sentFrames[0], expected);
 }
 
 TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
@@ -133,10 +133,10 @@ TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
     MenuCommand(IDM_START_TEST);
     MenuCommand(IDM_START_TEST);
     MenuCommand(IDM_STOP_TEST);
-    ASSERT_EQ(g_sent.size(), 3u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_START, 0x01020304)));
-    EXPECT_EQ(g_sent[1], g_sent[0]);
-    EXPECT_EQ(g_sent[2], FrameOf(Request(CODE_ITEM_STOP, 0x01020304)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 3u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 0x01020304)));
+    EXPECT_EQ(g_capture.sentFrames[1], g_capture.sentFrames[0]);
+    EXPECT_EQ(g_capture.sentFrames[2], FrameOf(MakeRequest(CODE_ITEM_STOP, 0x01020304)));
 }
 
 // Answers the modal delete confirmation from a timer that its own message
@@ -193,8 +193,8 @@ TEST_F(Commands, DeleteAsksWithTheNameAndYesSendsTheDelete) {
     DeleteAnswering(IDYES);
     ASSERT_TRUE(g_box.seen);
     EXPECT_EQ(g_box.text, "Delete item: Mail server ?");
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_DELETE, 12)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_DELETE, 12)));
     EXPECT_EQ(RowCount(g_itemsList), 1) << "the row waits for the server's answer";
 }
 
@@ -203,7 +203,7 @@ TEST_F(Commands, DeleteAnsweredNoSendsNothing) {
     SelectRow(0);
     DeleteAnswering(IDNO);
     ASSERT_TRUE(g_box.seen);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(Commands, DeleteOfAnUnnamedItemStillAsks) {
@@ -212,7 +212,7 @@ TEST_F(Commands, DeleteOfAnUnnamedItemStillAsks) {
     DeleteAnswering(IDYES);
     ASSERT_TRUE(g_box.seen);
     EXPECT_EQ(g_box.text, "Delete item:  ?");
-    EXPECT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames.size(), 1u);
 }
 
 TEST_F(Commands, DeleteSendsTheRememberedIdWhenTheRowWentWhileAsking) {
@@ -222,8 +222,8 @@ TEST_F(Commands, DeleteSendsTheRememberedIdWhenTheRowWentWhileAsking) {
     DeleteAnswering(IDYES, [] { ClearItemRows(); });
     ASSERT_TRUE(g_box.seen);
     EXPECT_EQ(RowCount(g_itemsList), 0);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_DELETE, 99)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_DELETE, 99)));
 }
 
 TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
@@ -236,11 +236,11 @@ TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
         AddEvent("Up");
         AddEvent("Down");
         SendMessageA(depth, CB_SETCURSEL, static_cast<WPARAM>(c.selection), 0);
-        ClearSent();
+        UseCapture(false);
         PanelCommand(IDC_PANEL_RELOAD_EVENTS);
         EXPECT_EQ(RowCount(g_eventsList), 0);
-        ASSERT_EQ(g_sent.size(), 1u);
-        EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_EVENTS, 0, c.param))) << "selection " << c.selection;
+        ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+        EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_EVENTS, 0, c.param))) << "selection " << c.selection;
     }
 }
 
@@ -252,7 +252,7 @@ TEST_F(Commands, SettingsWaitForTheServersSettings) {
     g_settingsAvailable = 1;
     MenuCommand(IDM_SETTINGS);
     EXPECT_NE(g_settingsDialog, nullptr);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {

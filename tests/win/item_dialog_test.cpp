@@ -15,6 +15,7 @@
 #include "link/item_rows.h"
 #include "link/session.h"
 #include "panel/item_commands.h"
+#include "panel/row_rules.h"
 #include "res/resource.h"
 
 namespace {
@@ -25,7 +26,7 @@ protected:
         ASSERT_NE(StartMainWindow(), nullptr);
         g_connectionState = CONN_CONNECTED;
         PumpMessages(20);
-        ClearSent();
+        UseCapture(false);
     }
     void TearDown() override { StopMainWindow(); }
 
@@ -138,10 +139,10 @@ TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {
     Set(IDC_ITEM_RETRIES, "4");
     CheckDlgButton(dialog, IDC_ITEM_MAIL_DOWN, BST_CHECKED);
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_NEW);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_NEW);
     expected.config = FullConfig();
-    EXPECT_EQ(g_sent[0], FrameOf(expected));
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_itemDialog, nullptr);
 }
@@ -151,14 +152,14 @@ TEST_F(ItemDialog, APingNeedsOnlyANameAndAHost) {
     Set(IDC_ITEM_NAME, "gw");
     Set(IDC_ITEM_HOST, "10.0.0.1");
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_NEW);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_NEW);
     lstrcpynA(expected.config.name, "gw", 80);
     lstrcpynA(expected.config.host, "10.0.0.1", 80);
     expected.config.interval = 60;
     expected.config.timeout = 3;
     expected.config.retries = 3;
-    EXPECT_EQ(g_sent[0], FrameOf(expected)) << "port 0 for a ping";
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected)) << "port 0 for a ping";
 }
 
 struct Failure {
@@ -200,14 +201,14 @@ TEST_F(ItemDialog, EachRefusalShowsInTheHeadingInRedAndKeepsTheDialogOpen) {
         EXPECT_TRUE(IsWindow(dialog));
         EXPECT_EQ(g_itemDialog, dialog);
         const Colours c = StaticColours(IDC_ITEM_HEADING);
-        EXPECT_EQ(c.text, ITEM_HEADING_ERROR_COLOUR) << f.message;
+        EXPECT_EQ(c.text, COLOUR_RED_ORANGE) << f.message;
         EXPECT_EQ(c.text, RGB(255, 51, 0));
         EXPECT_EQ(c.bkMode, TRANSPARENT);
         EXPECT_EQ(c.brush, GetSysColorBrush(COLOR_BTNFACE));
         EXPECT_EQ(Text(IDC_ITEM_NAME), f.name) << "fields stay as the user left them";
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(ItemDialog, HeadingStaysRedAfterTheFieldIsCorrectedUntilTheNextOpening) {
@@ -246,11 +247,11 @@ TEST_F(ItemDialog, EditShowsTheItemAndSendsTheWholeConfigurationWithItsId) {
 
     Set(IDC_ITEM_HOST, "192.168.1.21");
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_EDIT, 42);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_EDIT, 42);
     expected.config = FullConfig();
     lstrcpynA(expected.config.host, "192.168.1.21", 80);
-    EXPECT_EQ(g_sent[0], FrameOf(expected));
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_STREQ(item->config.host, "192.168.1.20") << "the row changes on the server's answer only";
 }
 
@@ -260,9 +261,9 @@ TEST_F(ItemDialog, AnUnknownTestTypeOpensWithoutSelectionAndSavesAllOnes) {
     ASSERT_NE(OpenEdit(item), nullptr);
     EXPECT_EQ(Selection(), CB_ERR);
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Pkt sent;
-    std::memcpy(&sent, g_sent[0].data() + 4, sizeof sent);
+    std::memcpy(&sent, g_capture.sentFrames[0].data() + 4, sizeof sent);
     EXPECT_EQ(sent.config.testType, 0xFFFFFFFFu);
     EXPECT_EQ(sent.code, static_cast<uint32_t>(CODE_ITEM_EDIT));
 }
@@ -273,14 +274,14 @@ TEST_F(ItemDialog, SaveAfterTheItemWasDeletedSendsTheEditForTheRememberedId) {
     ClearItemRows();  // the server deleted it, or the connection ended: the record is freed
     Set(IDC_ITEM_NAME, "renamed");
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_EDIT, 77);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_EDIT, 77);
     lstrcpynA(expected.config.name, "renamed", 80);
     lstrcpynA(expected.config.host, "10.0.0.1", 80);
     expected.config.interval = 60;
     expected.config.timeout = 3;
     expected.config.retries = 3;
-    EXPECT_EQ(g_sent[0], FrameOf(expected));
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_EQ(g_itemDialog, nullptr);
 }
 
@@ -296,7 +297,7 @@ TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
     PumpMessages(2000, [this] { return !IsWindow(dialog); });
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_itemDialog, nullptr);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 }  // namespace
