@@ -77,6 +77,40 @@ std::string Status(int row) {
     return CellText(g_itemsList, row, 4);
 }
 
+// Watches the WM_SETREDRAW messages of one list: the last one decides
+// whether the list draws.
+struct RedrawWatch {
+    HWND list;
+    WNDPROC original;
+    int last = -1;  // wParam of the last WM_SETREDRAW, -1 before any
+};
+RedrawWatch g_watch[2];
+
+LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (RedrawWatch& w : g_watch) {
+        if (w.list != window)
+            continue;
+        if (message == WM_SETREDRAW)
+            w.last = wParam != 0;
+        return CallWindowProcA(w.original, window, message, wParam, lParam);
+    }
+    return 0;
+}
+
+void WatchRedraw(int slot, HWND list) {
+    g_watch[slot].list = list;
+    g_watch[slot].last = -1;
+    g_watch[slot].original =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
+}
+
+void UnwatchRedraw() {
+    for (RedrawWatch& w : g_watch)
+        if (w.list != nullptr && IsWindow(w.list))
+            SetWindowLongPtrA(w.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.original));
+    g_watch[0] = g_watch[1] = RedrawWatch{};
+}
+
 class DispatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -299,11 +333,17 @@ TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
         std::memcpy(g_serverReceiveBuffer + n, p, sizeof *p);
         n += sizeof *p;
     }
+    WatchRedraw(0, g_itemsList);
+    WatchRedraw(1, g_eventsList);
     ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
     EXPECT_EQ(RowCount(g_itemsList), 1);
     EXPECT_EQ(RowCount(g_eventsList), 1);
-    // Drawing is on again after the receive.
-    EXPECT_TRUE(RedrawWindow(g_eventsList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+    // The receive stopped both lists drawing; the redraw timer, not the end
+    // of the receive, turns drawing on again.
+    EXPECT_EQ(g_watch[0].last, 0);
+    EXPECT_EQ(g_watch[1].last, 0);
+    EXPECT_TRUE(PumpMessages(2000, [] { return g_watch[0].last == 1 && g_watch[1].last == 1; }));
+    UnwatchRedraw();
 
     // Data while not connected never reaches the reassembler.
     g_connectionState = CONN_CONNECTING;

@@ -187,6 +187,30 @@ bool NetTest::ReadPeer(SOCKET peer, std::vector<uint8_t>& into) {
     }
 }
 
+bool NetTest::WaitUnread(SOCKET sock, u_long bytes, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        u_long unread = 0;
+        if (ioctlsocket(sock, FIONREAD, &unread) == 0 && unread >= bytes)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(5);
+    }
+}
+
+bool NetTest::WaitEndOfStream(SOCKET sock, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        char byte;
+        if (recv(sock, &byte, 1, MSG_PEEK) == 0)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(5);
+    }
+}
+
 size_t NetTest::CountEvents(uint32_t event) const {
     size_t n = 0;
     for (const auto& r : events)

@@ -120,8 +120,18 @@ void RefServer::Stop() {
     if (!running_)
         return;
     running_ = false;
-    std::string cmd = "kill $(cat " + dir_ + "/pid) 2>/dev/null";
+    // The shell waits (at most 10 s) until the server has ended, a zombie
+    // counting as ended, then leaves a mark that this process waits for.
+    const std::string cmd = "pid=$(cat " + dir_ + "/pid); kill $pid 2>/dev/null; i=0; "
+                            "while [ $i -lt 500 ] && kill -0 $pid 2>/dev/null && "
+                            "[ \"$(cut -d' ' -f3 /proc/$pid/stat 2>/dev/null)\" != Z ]; "
+                            "do sleep 0.02; i=$((i+1)); done; touch " + dir_ + "/stopped";
+    if (RunUnix(cmd)) {
+        const std::string mark = WinPath(UnixPath("stopped"));
+        const DWORD start = GetTickCount();
+        while (GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 15000)
+            Sleep(20);
+    }
     if (std::getenv("QX_KEEP_E2E") == nullptr)
-        cmd += "; sleep 1; rm -rf " + dir_;
-    RunUnix(cmd);
+        RunUnix("rm -rf " + dir_);
 }

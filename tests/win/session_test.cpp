@@ -163,8 +163,7 @@ TEST_F(SessionTest, RefusedPortLogsConnectingThenClosed) {
     // A port that was just free: nothing listens there.
     StartServer("");
     const uint16_t port = server.Port();
-    server.Stop();
-    Sleep(300);
+    server.Stop();  // returns once the server has ended
     Connect(port);
     ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
     EXPECT_TRUE(LogContains("Connecting to Quorvex Server ..."));

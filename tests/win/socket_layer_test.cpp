@@ -233,7 +233,7 @@ TEST_F(SocketLayerTest, OrderlyCloseReportsClosedOnceAndLaterCloseIsIgnored) {
     const int32_t index = ConnectPair(&peer);
     const SOCKET sock = EntryAt(index)->sock;
     shutdown(peer, SD_SEND);
-    Sleep(50);
+    ASSERT_TRUE(WaitEndOfStream(sock));
     events.clear();
     // The receive of 0 bytes releases at once...
     SocketDispatch(WM_SOCKET_EVENT, sock, WSAMAKESELECTREPLY(FD_READ, 0));
@@ -251,7 +251,7 @@ TEST_F(SocketLayerTest, OrderlyCloseReportsClosedOnceAndLaterCloseIsIgnored) {
 
 TEST_F(SocketLayerTest, PeerThatSendsAndClosesAtOnceLosesNothing) {
     SOCKET peer;
-    ConnectPair(&peer);
+    const int32_t index = ConnectPair(&peer);
     PumpFor(50);
     events.clear();
     std::vector<uint8_t> data;
@@ -259,7 +259,8 @@ TEST_F(SocketLayerTest, PeerThatSendsAndClosesAtOnceLosesNothing) {
     ASSERT_EQ(send(peer, reinterpret_cast<const char*>(data.data()), 20000, 0), 20000);
     closesocket(peer);
     plainSockets_.pop_back();
-    Sleep(100);  // FIN and data both arrive before the first notification is read
+    // Everything has arrived before the first notification is read.
+    ASSERT_TRUE(WaitUnread(EntryAt(index)->sock, 20000));
     ASSERT_TRUE(PumpUntil([&] { return CountEvents(SOCK_EVENT_CLOSED) > 0; }));
     PumpFor(200);
     EXPECT_EQ(received, data);
@@ -282,7 +283,7 @@ TEST_F(SocketLayerTest, CloseNoticeAheadOfUnreadDataDeliversItFirst) {
     ASSERT_EQ(send(peer, reinterpret_cast<const char*>(data.data()), 7000, 0), 7000);
     closesocket(peer);
     plainSockets_.pop_back();
-    Sleep(100);
+    ASSERT_TRUE(WaitUnread(sock, 7000));
     SocketDispatch(WM_SOCKET_EVENT, sock, WSAMAKESELECTREPLY(FD_CLOSE, 0));
     EXPECT_EQ(received, data);
     EXPECT_EQ(chunkSizes, (std::vector<uint32_t>{2048, 2048, 2048, 856}));
@@ -312,7 +313,7 @@ TEST_F(SocketLayerTest, OwnerMayCloseFromInsideTheFinalDelivery) {
     send(peer, reinterpret_cast<const char*>(data.data()), 10000, 0);
     closesocket(peer);
     plainSockets_.pop_back();
-    Sleep(100);
+    ASSERT_TRUE(WaitUnread(sock, 10000));
     SocketDispatch(WM_SOCKET_EVENT, sock, WSAMAKESELECTREPLY(FD_CLOSE, 0));
     PumpFor(200);
     EXPECT_EQ(calls, 1);  // no more data, no CLOSED after the owner's own close

@@ -1,6 +1,6 @@
 // The status log in the real panel: order, timestamp text, the constant
 // lParam, scrolling and the 30000-line cap. The line counter is process-wide,
-// so these tests share one main window and run in this order.
+// so these tests share one main window; none relies on what another logged.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "list_reader.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 
@@ -18,39 +19,38 @@ namespace {
 
 HWND Log() { return GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG); }
 
-int RowCount() { return static_cast<int>(SendMessageA(Log(), LVM_GETITEMCOUNT, 0, 0)); }
+int RowCount() { return RowCount(Log()); }
 
-std::string Cell(int row, int column) {
-    char text[256] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(Log(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string Cell(int row, int column) { return CellText(Log(), row, column); }
+
+// Rows in the log right after the panel opened, before any test logged.
+int g_rowsAtStart = -1;
 
 class StatusLog : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { StartMainWindow(); }
+    static void SetUpTestSuite() {
+        StartMainWindow();
+        g_rowsAtStart = RowCount();
+    }
     static void TearDownTestSuite() { StopMainWindow(); }
     void SetUp() override { ASSERT_NE(g_monitorPanel, nullptr); }
 };
 
-TEST_F(StatusLog, StartsEmpty) { EXPECT_EQ(RowCount(), 0); }
+TEST_F(StatusLog, StartsEmpty) { EXPECT_EQ(g_rowsAtStart, 0); }
 
 TEST_F(StatusLog, AppendsTimestampedLinesInOrder) {
     SYSTEMTIME before;
     GetLocalTime(&before);
+    const int already = RowCount();
     LogStatus("first");
     LogStatus("second");
     LogStatus("");
-    ASSERT_EQ(RowCount(), 3);
-    EXPECT_EQ(Cell(0, 1), "first");
-    EXPECT_EQ(Cell(1, 1), "second");
-    EXPECT_EQ(Cell(2, 1), "") << "an empty text still gives a row";
+    ASSERT_EQ(RowCount(), already + 3);
+    EXPECT_EQ(Cell(already, 1), "first");
+    EXPECT_EQ(Cell(already + 1, 1), "second");
+    EXPECT_EQ(Cell(already + 2, 1), "") << "an empty text still gives a row";
 
-    for (int row = 0; row < 3; ++row) {
+    for (int row = already; row < already + 3; ++row) {
         const std::string stamp = Cell(row, 0);
         unsigned d, mo, y, h, mi, s, ms;
         char tail;
@@ -80,24 +80,27 @@ TEST_F(StatusLog, KeepsTheNewestLineInView) {
 }
 
 TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
-    const int already = RowCount();
+    // Whatever ran before, the three oldest lines are known before the fill.
+    for (int i = RowCount(); i < 3; ++i)
+        LogStatus(i == 0 ? "oldest" : i == 1 ? "next" : "third");
+    const std::string oldest = Cell(0, 1), next = Cell(1, 1), third = Cell(2, 1);
     char text[32];
     // Fill up to exactly 30000 lines: nothing is dropped yet.
-    for (int i = already; i < 30000; ++i) {
+    for (int i = RowCount(); i < 30000; ++i) {
         snprintf(text, sizeof text, "line %05d", i);
         LogStatus(text);
     }
     ASSERT_EQ(RowCount(), 30000);
-    EXPECT_EQ(Cell(0, 1), "first");
+    EXPECT_EQ(Cell(0, 1), oldest);
 
     LogStatus("line 30000");
     ASSERT_EQ(RowCount(), 30000) << "the 30001st line removes the oldest";
-    EXPECT_EQ(Cell(0, 1), "second");
+    EXPECT_EQ(Cell(0, 1), next);
     EXPECT_EQ(Cell(29999, 1), "line 30000");
 
     LogStatus("line 30001");
     EXPECT_EQ(RowCount(), 30000);
-    EXPECT_EQ(Cell(0, 1), "");
+    EXPECT_EQ(Cell(0, 1), third);
     EXPECT_EQ(Cell(29998, 1), "line 30000");
     EXPECT_EQ(Cell(29999, 1), "line 30001");
 }
