@@ -3,14 +3,30 @@ enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0600 WINVER=0x0600 __USE_MINGW_ANSI_STDIO=1)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-
 add_subdirectory(src)
-add_subdirectory(tests/win)
-add_subdirectory(tests/e2e)
-add_subdirectory(bench)
+
+if(QUORVEX_TESTS)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # The native tree's reference server, which the Wine tests start; by
+  # default the sibling tree that `make build` makes.
+  set(QX_REFSERVER ${CMAKE_BINARY_DIR}/../native/quorvex-refserver CACHE FILEPATH
+      "quorvex-refserver (Linux) for the Wine session tests and benchmarks")
+  # Seconds a Wine test program may run: scripts/wine-run kills it then,
+  # with a message; CTest's own timeout comes later, as a last resort.
+  set(QX_WINE_TIMEOUT 240 CACHE STRING "Seconds before a Wine test program is killed")
+  math(EXPR QX_CTEST_TIMEOUT "${QX_WINE_TIMEOUT} + 30")
+
+  add_subdirectory(tests/win)
+  add_subdirectory(tests/e2e)
+  add_subdirectory(bench)
+endif()
+
+if(NOT QUORVEX_PACKAGES)
+  return()
+endif()
 
 # The user manual, built next to quorvex.exe (the "User Manual" menu item
 # opens QuorvexManual.pdf in the program's working directory).
