@@ -4,6 +4,8 @@
 HINSTANCE g_instance;
 HWND g_mainWindow;
 HWND g_monitorPanel;
+HWND g_itemsList;
+HWND g_eventsList;
 HBRUSH g_whiteBrush;
 HFONT g_titleFont;
 HFONT g_headingFont;

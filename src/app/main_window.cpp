@@ -23,6 +23,7 @@
 #include "link/session.h"
 #include "net/socket.h"
 #include "panel/item_commands.h"
+#include "panel/event_depth.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 

@@ -11,8 +11,6 @@
 #include "link/session.h"
 #include "res/resource.h"
 
-HWND g_settingsPage;
-
 namespace {
 
 void DestroyPage() {

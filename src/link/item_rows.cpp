@@ -9,7 +9,6 @@
 
 #include "app/app.h"
 #include "link/item_index.h"
-#include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
 
 namespace {

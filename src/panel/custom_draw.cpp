@@ -1,8 +1,10 @@
 // Row colours of the test items list and the events list, applied through
 // list-view custom draw. The rules themselves live in row_rules.cpp; this
 // file only reads the row's record and fills in NMLVCUSTOMDRAW.
+#include "panel/custom_draw.h"
+
+#include "app/app.h"
 #include "link/wire.h"
-#include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
 
 namespace {

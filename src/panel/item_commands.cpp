@@ -15,7 +15,7 @@
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/session.h"
-#include "panel/monitor_panel.h"
+#include "panel/event_depth.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 

@@ -7,13 +7,11 @@
 #include "link/client_config.h"
 #include "link/server_connection.h"
 #include "link/session.h"
-#include "panel/combo_fill.h"
+#include "panel/custom_draw.h"
+#include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
-
-HWND g_itemsList;
-HWND g_eventsList;
 
 namespace {
 
@@ -49,10 +47,6 @@ const int kEventFormats[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT
 char kLogTitles[2][40] = {"Timestamp", "Event text"};
 const int kLogWidths[2] = {140, 530};
 const int kLogFormats[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
-
-// Index = param of an events request.
-const char* const kDepthNames[] = {"Today", "This Month", "All Time", nullptr};
-constexpr int DEFAULT_DEPTH = 1;
 
 void SetUpButtonIcons(HWND dialog) {
     for (size_t i = 0; i < sizeof kButtonIcons / sizeof kButtonIcons[0]; ++i) {
@@ -91,7 +85,7 @@ INT_PTR OnInitDialog(HWND dialog) {
     g_itemsList = SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
     g_eventsList = SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
     SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
-    FillCombo(dialog, kDepthNames, IDC_PANEL_DEPTH, DEFAULT_DEPTH);
+    FillEventDepth(dialog);
 
     char errorText[CONFIG_ERROR_TEXT] = "";
     if (!ReadClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, errorText))
@@ -172,9 +166,4 @@ void SetConnectButton(const char* caption, BOOL enabled) {
     if (caption != nullptr)
         SetWindowTextA(button, caption);
     EnableWindow(button, enabled);
-}
-
-uint32_t SelectedEventDepth() {
-    const LRESULT selection = SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_GETCURSEL, 0, 0);
-    return selection == CB_ERR ? DEPTH_ALL_TIME : static_cast<uint32_t>(selection);
 }

@@ -8,8 +8,7 @@
 
 #include <cstdint>
 
-extern HWND g_itemsList;   // test items list (1026); row lParam: heap TestItem
-extern HWND g_eventsList;  // events list (1028); row lParam: heap EventRecord copy
+// The list handles (g_itemsList, g_eventsList) are in app/app.h.
 
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -17,11 +16,3 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // is enabled; registered as the server connection's button handler.
 void SetConnectButton(const char* caption, BOOL enabled);
 
-// The index of the Event View Depth selection (0 "Today", 1 "This Month",
-// 2 "All Time"); 2 when nothing is selected. The param of an events request.
-uint32_t SelectedEventDepth();
-
-// Custom-draw answers of the two server-fed lists; each sets the cell colours
-// in `draw` where its rule says and returns the value for DWLP_MSGRESULT.
-LRESULT ItemListCustomDraw(NMLVCUSTOMDRAW* draw);
-LRESULT EventListCustomDraw(NMLVCUSTOMDRAW* draw);

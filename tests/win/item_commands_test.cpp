@@ -14,6 +14,7 @@
 #include "dialog_harness.h"
 #include "link/item_rows.h"
 #include "link/session.h"
+#include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"

@@ -15,6 +15,7 @@
 #include "app_harness.h"
 #include "link/server_lists.h"
 #include "link/wire.h"
+#include "panel/event_depth.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
