@@ -22,8 +22,8 @@
 #include "link/server_transport.h"
 #include "link/session.h"
 #include "net/socket.h"
-#include "panel/item_commands.h"
 #include "panel/event_depth.h"
+#include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
