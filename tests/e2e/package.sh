@@ -2,9 +2,13 @@
 # Checks of what is shipped (see CMakeLists.txt):
 #   package.sh manual    BUILD_DIR SOURCE_DIR  the PDF's pages and texts
 #   package.sh zip       BUILD_DIR             the portable zip's files
-#   package.sh installer BUILD_DIR             a silent install under Wine, the
-#                                              files, shortcuts and uninstall entry,
-#                                              then a silent uninstall
+#   package.sh no_admin  BUILD_DIR SOURCE_DIR  the installer asks for no elevation
+#                                              and writes nothing for all users
+#   package.sh installer BUILD_DIR DRIVER      silent installs under Wine: files,
+#                                              shortcuts, uninstall entry, the
+#                                              program started from its shortcut,
+#                                              an upgrade, an earlier install for
+#                                              all users, silent uninstalls
 # Every Wine call is bounded by a timeout.
 set -u
 what=$1 build=$2
@@ -45,45 +49,139 @@ zip)
     || fail "the zip's quorvex.exe differs from the build's"
   echo "zip: $(wc -l <<<"$list") entries"
   ;;
+no_admin)
+  # Wine lets every program write Program Files and HKLM, so an installer that
+  # needs an administrator still passes the install check: check what Windows
+  # reads instead. The manifest in the built installer (the uninstaller gets
+  # the same one) decides whether Windows asks for elevation.
+  nsi=$3/installer/quorvex.nsi
+  level=$(grep -ao 'requestedExecutionLevel level="[A-Za-z]*"' "$build/QuorvexSetup-1.0.0.exe")
+  [ "$level" = 'requestedExecutionLevel level="asInvoker"' ] || fail "the installer's manifest asks for: ${level:-nothing}"
+  grep -qx 'RequestExecutionLevel user' "$nsi" || fail "the script does not ask for user rights"
+  grep -qxF 'InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"' "$nsi" || fail "the default folder is not the user's"
+  ! grep -nE 'SetShellVarContext +all' "$nsi" || fail "the script writes for all users"
+  ! grep -nE '^\s*(WriteReg|DeleteReg)[A-Za-z]* +HKLM' "$nsi" || fail "the script writes HKLM"
+  # Program Files is only looked at, to find an earlier install for all users.
+  ! grep -nE '\$(PROGRAMFILES|COMMONFILES)' "$nsi" | grep -vE '^[0-9]+:\s*(IfFileExists|StrCpy \$0) ' \
+    || fail "the script uses Program Files for more than finding an earlier install"
+  echo "no_admin: asInvoker, per-user folder, no HKLM or all-users writes"
+  ;;
 installer)
+  set -o pipefail  # the exit codes of wine programs whose output is filtered
+  driver=$3
   qx_wine_prefix
   setup=$build/QuorvexSetup-1.0.0.exe
   [ -f "$setup" ] || fail "no $setup"
-  target='C:\qx-install-test'
-  dir=$WINEPREFIX/drive_c/qx-install-test
-  menu=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Quorvex\ Client
-  key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvexClient'
-  rm -rf "$dir" "$menu"
+  drv() { timeout -k 5 90 wine "$driver" "$@" </dev/null 2>&1 | tr -d '\r'; }
+  field() { sed -n "s/^$1=//p" <<<"$2"; }
+  unix() { winepath -u "$1" 2>/dev/null; }
+  lower() { tr 'A-Z' 'a-z' <<<"$1"; }
+  under() { case $(lower "$1") in "$(lower "$2")"\\*) return 0 ;; esac; return 1; }
+  reg_query() { timeout -k 5 60 wine reg query "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+  reg_value() { sed -n "s/^ *$2 *REG_[A-Z]* *//p" <<<"$1"; }
+  install() { timeout -k 5 120 wine "$setup" /S "$@" </dev/null >/dev/null 2>&1; }
+  uninstall() {  # uninstall DIR: the uninstaller reruns itself from %TEMP%; wait until it is done
+    timeout -k 5 60 wine "$1/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "silent uninstall ended with $?"
+    for _ in $(seq 120); do
+      [ ! -e "$1/uninstall.exe" ] && ! reg_query "$user_key" >/dev/null && return 0
+      sleep 0.5
+    done
+    fail "the uninstaller did not finish within 60 s"
+  }
 
-  timeout -k 5 120 wine "$setup" /S "/D=$target" </dev/null >/dev/null 2>&1
-  rc=$?
-  [ $rc = 0 ] || fail "silent install ended with $rc"
+  folders=$(drv folders)
+  profile=$(field PROFILE "$folders") programs=$(field PROGRAMS "$folders")
+  common=$(field COMMON_PROGRAMS "$folders") pf=$(field PROGRAM_FILES "$folders")
+  target="$(field LOCALAPPDATA "$folders")\\Programs\\Quorvex Client"
+  [ -n "$profile" ] && [ -n "$programs" ] && [ -n "$pf" ] || fail "no folders from the driver: $folders"
+  under "$target" "$profile" || fail "$target is not under the profile $profile"
+  dir=$(unix "$target") menu=$(unix "$programs\\Quorvex Client") common_menu=$(unix "$common\\Quorvex Client")
+  old_win="$pf\\Quorvex Client" old=$(unix "$pf\\Quorvex Client")
+  user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvexClient'
+  machine_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvexClient'
+  custom='C:\qx-install-test' custom_dir=$WINEPREFIX/drive_c/qx-install-test
+  clean() {
+    timeout -k 5 60 wine reg delete "$user_key" /f </dev/null >/dev/null 2>&1
+    timeout -k 5 60 wine reg delete "$machine_key" /f </dev/null >/dev/null 2>&1
+    rm -rf "$dir" "$menu" "$common_menu" "$custom_dir" "$old" "$build/installed-quorvex.ini"
+  }
+  clean
+
+  # A silent install with the default folder, for this user alone.
+  install || fail "silent install ended with $?"
   for f in quorvex.exe QuorvexManual.pdf uninstall.exe; do
-    [ -f "$dir/$f" ] || fail "not installed: $f"
+    [ -f "$dir/$f" ] || fail "not installed in $target: $f"
   done
   cmp -s "$dir/quorvex.exe" "$build/quorvex.exe" || fail "installed quorvex.exe differs from the build's"
   cmp -s "$dir/QuorvexManual.pdf" "$build/QuorvexManual.pdf" || fail "installed manual differs"
-  for f in "Quorvex Client.lnk" "Quorvex Client User Manual.lnk" "Uninstall Quorvex Client.lnk"; do
-    [ -f "$menu/$f" ] || fail "no Start-menu shortcut $f"
-  done
-  entry=$(timeout -k 5 60 wine reg query "$key" </dev/null 2>/dev/null | tr -d '\r')
-  grep -q 'DisplayName.*Quorvex Client' <<<"$entry" || fail "no uninstall entry: $entry"
+  grep -qa 'requestedExecutionLevel level="asInvoker"' "$dir/uninstall.exe" || fail "the uninstaller asks for elevation"
+  [ ! -e "$common_menu" ] || fail "shortcuts in the all-users Start menu"
+  entry=$(reg_query "$user_key")
+  grep -q 'DisplayName.*Quorvex Client' <<<"$entry" || fail "no uninstall entry in HKCU: $entry"
   grep -q 'DisplayVersion.*1\.0\.0' <<<"$entry" || fail "no version in the uninstall entry"
-  grep -qi 'UninstallString.*qx-install-test\\uninstall.exe' <<<"$entry" || fail "wrong UninstallString"
-  echo "installed: $(ls "$dir" | tr '\n' ' ')"
-
-  # _?= runs the uninstaller in place and waits for it; it cannot delete
-  # itself then, so the test removes it afterwards.
-  timeout -k 5 120 wine "$dir/uninstall.exe" /S "_?=$target" </dev/null >/dev/null 2>&1
-  rc=$?
-  [ $rc = 0 ] || fail "silent uninstall ended with $rc"
-  for f in quorvex.exe QuorvexManual.pdf; do
-    [ ! -e "$dir/$f" ] || fail "still there after uninstall: $f"
+  [ "$(lower "$(reg_value "$entry" InstallLocation)")" = "$(lower "$target")" ] || fail "wrong InstallLocation: $entry"
+  [ "$(lower "$(reg_value "$entry" UninstallString)")" = "$(lower "\"$target\\uninstall.exe\"")" ] \
+    || fail "wrong UninstallString: $entry"
+  reg_query "$machine_key" >/dev/null && fail "an uninstall entry in HKLM"
+  # The shortcuts, read as the shell reads them.
+  used=("$(reg_value "$entry" InstallLocation)" "$(reg_value "$entry" DisplayIcon)")
+  for name in "Quorvex Client:quorvex.exe" "Quorvex Client User Manual:QuorvexManual.pdf" \
+              "Uninstall Quorvex Client:uninstall.exe"; do
+    lnk="$programs\\Quorvex Client\\${name%%:*}.lnk"
+    [ -f "$(unix "$lnk")" ] || fail "no shortcut $lnk"
+    link=$(drv shortcut "$lnk") || fail "cannot read $lnk"
+    [ "$(lower "$(field target "$link")")" = "$(lower "$target\\${name#*:}")" ] || fail "$lnk points elsewhere: $link"
+    [ "$(lower "$(field workdir "$link")")" = "$(lower "$target")" ] || fail "$lnk starts elsewhere: $link"
+    used+=("$(field target "$link")" "$(field workdir "$link")")
   done
+  for path in "${used[@]}"; do
+    ! under "$path" "$pf" || fail "$path is under Program Files"
+    under "$path" "$profile" || fail "$path is not under the profile"
+  done
+  echo "installed in $target: $(ls "$dir" | tr '\n' ' ')"
+
+  # Started from its shortcut and connected, the program writes quorvex.ini
+  # in the install folder.
+  run=$(drv start "$programs\\Quorvex Client\\Quorvex Client.lnk") || fail "starting from the shortcut: $run"
+  port=$(field port "$run")
+  [ "$(field exit "$run")" = 0 ] || fail "the program ended with $(field exit "$run")"
+  [ "$(cat "$dir/quorvex.ini" 2>/dev/null)" = "$(printf 'SERVER_PORT=%s\r\nSERVER_IP=127.0.0.1\r' "$port")" ] \
+    || fail "quorvex.ini in the install folder: $(cat -A "$dir/quorvex.ini" 2>&1)"
+  cp "$dir/quorvex.ini" "$build/installed-quorvex.ini"
+  echo "started from the shortcut: connected, quorvex.ini written in the install folder"
+
+  # Installing again over it restores the files and keeps the settings.
+  rm "$dir/QuorvexManual.pdf"
+  install || fail "silent upgrade ended with $?"
+  [ -f "$dir/QuorvexManual.pdf" ] || fail "the upgrade did not install into $target"
+  cmp -s "$dir/quorvex.ini" "$build/installed-quorvex.ini" || fail "the upgrade changed quorvex.ini"
+
+  # A silent uninstall keeps the settings and nothing else.
+  uninstall "$dir"
   [ ! -e "$menu" ] || fail "Start-menu folder still there"
-  timeout -k 5 60 wine reg query "$key" </dev/null >/dev/null 2>&1 && fail "uninstall entry still there"
-  rm -rf "$dir"
-  echo "uninstalled: files, shortcuts and the uninstall entry gone"
+  [ "$(ls -A "$dir")" = quorvex.ini ] || fail "left after uninstall: $(ls -A "$dir" | tr '\n' ' ')"
+  cmp -s "$dir/quorvex.ini" "$build/installed-quorvex.ini" || fail "the uninstaller changed quorvex.ini"
+  echo "uninstalled: only quorvex.ini left"
+
+  # An earlier install for all users: named in a message, never touched.
+  mkdir -p "$old" && echo old > "$old/quorvex.exe"
+  timeout -k 5 60 wine reg add "$machine_key" /v InstallLocation /d "$old_win" /f </dev/null >/dev/null 2>&1
+  asked=$(drv cancel "$(winepath -w "$setup" 2>/dev/null)") || fail "no message about the earlier install: $asked"
+  grep -qiF "$old_win" <<<"$asked" || fail "the message does not name $old_win: $asked"
+  [ "$(field exit "$asked")" != 0 ] || fail "Cancel did not stop the setup"
+  [ ! -e "$dir/quorvex.exe" ] && ! reg_query "$user_key" >/dev/null || fail "installed after Cancel"
+  # Silently it installs for the user, here into a folder given with /D=.
+  install "/D=$custom" || fail "silent install with /D= ended with $?"
+  [ -f "$custom_dir/quorvex.exe" ] || fail "/D= was not followed"
+  [ "$(lower "$(reg_value "$(reg_query "$user_key")" InstallLocation)")" = "$(lower "$custom")" ] \
+    || fail "the uninstall entry does not name $custom"
+  [ "$(cat "$old/quorvex.exe")" = old ] || fail "the earlier install was changed"
+  [ "$(reg_value "$(reg_query "$machine_key")" InstallLocation)" = "$old_win" ] || fail "the HKLM entry was changed"
+  uninstall "$custom_dir"
+  [ -z "$(ls -A "$custom_dir" 2>/dev/null)" ] || fail "left in $custom: $(ls -A "$custom_dir")"
+  [ "$(cat "$old/quorvex.exe")" = old ] || fail "the uninstaller changed the earlier install"
+  clean
+  echo "earlier install for all users: named, left alone; /D= followed"
   ;;
 *) fail "unknown case $what" ;;
 esac
