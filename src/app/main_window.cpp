@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "app/app.h"
+#include "app/dpi.h"
 #include "dialogs/about_dialog.h"
 #include "link/connect_dialog.h"
 #include "link/frame_io.h"
@@ -30,6 +31,42 @@
 const char MAIN_WINDOW_CLASS[] = " ";
 
 namespace {
+
+// The window's size at 96 DPI. At other DPIs it is scaled, and made larger
+// still where the panel (sized by its font) would not fit.
+constexpr int MAIN_WIDTH = 712;
+constexpr int MAIN_HEIGHT = 665;
+
+BOOL CALLBACK AddToExtent(HWND control, LPARAM lParam) {
+    RECT* extent = reinterpret_cast<RECT*>(lParam);
+    RECT rect;
+    GetWindowRect(control, &rect);
+    UnionRect(extent, extent, &rect);
+    return TRUE;
+}
+
+// Grows the main window until its client area holds every control of the
+// panel; a window that already holds them keeps its size. (The panel's own
+// rectangle ends a little to the right of its last control.) True when it
+// grew.
+bool FitToPanel(HWND window) {
+    RECT extent = {}, client, frame;
+    if (g_monitorPanel == nullptr)
+        return false;
+    EnumChildWindows(g_monitorPanel, AddToExtent, reinterpret_cast<LPARAM>(&extent));
+    if (IsRectEmpty(&extent))
+        return false;
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&extent), 2);
+    GetClientRect(window, &client);
+    const int growX = extent.right - client.right;
+    const int growY = extent.bottom - client.bottom;
+    if (growX <= 0 && growY <= 0)
+        return false;
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + (growX > 0 ? growX : 0),
+                 frame.bottom - frame.top + (growY > 0 ? growY : 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
 
 LRESULT OnCreate(HWND window) {
     g_mainWindow = window;
@@ -56,6 +93,21 @@ LRESULT OnCreate(HWND window) {
 
     // The panel's WM_INITDIALOG runs inside this call and posts WM_SHOW_CONNECT.
     g_monitorPanel = OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
+    if (FitToPanel(window))
+        CenterWindow(window);
+    return 0;
+}
+
+// The window was moved to a monitor with another DPI (or that monitor's
+// scale changed): take the rectangle the system suggests, then rescale what
+// the panel sizes in pixels itself.
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (suggested != nullptr)
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ScalePanelForDpi(LOWORD(wParam));
+    FitToPanel(window);
     return 0;
 }
 
@@ -121,6 +173,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: return OnCommand(window, wParam);
     case WM_SHOW_CONNECT: return OnShowConnect(window);
     case WM_START_SYNC: return OnStartSync();
+    case WM_DPICHANGED: return OnDpiChanged(window, wParam, lParam);
     case WM_SOCKET_EVENT:
     case WM_SOCKET_SEND:
         SocketDispatch(message, wParam, lParam);
@@ -146,18 +199,18 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
 
 HWND CreateMainWindow(HINSTANCE instance) {
     // A null menu handle makes the window take the class menu (114).
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client",
-                           WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 712, 665, nullptr,
+    // It opens at (0, 0), on the primary monitor, whose DPI is the system's.
+    const UINT dpi = WindowDpi(nullptr);
+    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client", WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX,
+                           0, 0, ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
                            LoadMenuA(instance, nullptr), instance, nullptr);
 }
 
 HFONT CreateTitleFont(HWND window) {
-    HDC dc = GetDC(window);
     LOGFONTA fnt = {};
-    fnt.lfHeight = -MulDiv(14, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    fnt.lfHeight = -MulDiv(14, static_cast<int>(WindowDpi(window)), 72);
     fnt.lfWeight = 600;
     lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
-    ReleaseDC(window, dc);
     return CreateFontIndirectA(&fnt);
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/dpi.h"
 #include "dialogs/item_validation.h"
 #include "link/frame_io.h"
 #include "panel/combo_fill.h"
@@ -32,12 +33,10 @@ uint32_t g_editItemId;  // itemId of the item under edit, copied at opening
 void CreateHeadingFontOnce(HWND dialog) {
     if (g_headingFont != nullptr)
         return;
-    HDC dc = GetDC(dialog);
     LOGFONTA fnt = {};
-    fnt.lfHeight = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    fnt.lfHeight = -MulDiv(9, static_cast<int>(WindowDpi(dialog)), 72);
     fnt.lfItalic = TRUE;
     lstrcpynA(fnt.lfFaceName, "Arial", sizeof fnt.lfFaceName);
-    ReleaseDC(dialog, dc);
     g_headingFont = CreateFontIndirectA(&fnt);
 }
 

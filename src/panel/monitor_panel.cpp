@@ -4,6 +4,7 @@
 #include "panel/monitor_panel.h"
 
 #include "app/app.h"
+#include "app/dpi.h"
 #include "link/client_config.h"
 #include "link/server_connection.h"
 #include "link/session.h"
@@ -15,8 +16,12 @@
 
 namespace {
 
-// One image list per button, kept for the life of the process.
+// One image list per button, kept for the life of the process (replaced
+// when the panel's DPI changes).
 HIMAGELIST s_buttonImages[7];
+
+// The DPI that the column widths and button images were made for.
+UINT s_panelDpi = USER_DEFAULT_SCREEN_DPI;
 
 // Every button shows one of the program's own icons.
 struct ButtonIcon {
@@ -35,7 +40,7 @@ const ButtonIcon kButtonIcons[] = {
 static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] == sizeof s_buttonImages / sizeof s_buttonImages[0],
               "one image list per button");
 
-// Column tables: titles in 40-byte slots, widths in pixels, formats.
+// Column tables: titles in 40-byte slots, widths in pixels at 96 DPI, formats.
 char kItemTitles[5][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
 const int kItemWidths[5] = {210, 230, 90, 60, 80};
 const int kItemFormats[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
@@ -48,28 +53,38 @@ char kLogTitles[2][40] = {"Timestamp", "Event text"};
 const int kLogWidths[2] = {140, 530};
 const int kLogFormats[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
 
-void SetUpButtonIcons(HWND dialog) {
+// Icons at the small icon size of the panel's DPI; each icon file carries
+// frames from 16 to 64 pixels, and the nearest one is taken.
+void SetUpButtonIcons(HWND dialog, UINT dpi) {
+    const int size = SmallIconSize(dpi);
     for (size_t i = 0; i < sizeof kButtonIcons / sizeof kButtonIcons[0]; ++i) {
         const ButtonIcon& row = kButtonIcons[i];
-        HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
-                                           GetSystemMetrics(SM_CYSMICON), ILC_COLOR32, 4, 4);
+        HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 4, 4);
+        HIMAGELIST previous = s_buttonImages[i];
         s_buttonImages[i] = list;
         ImageList_SetBkColor(list, GetSysColor(COLOR_WINDOW));
         BUTTON_IMAGELIST images = {list, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
         SendDlgItemMessageA(dialog, row.buttonId, BCM_SETIMAGELIST, 0,
                             reinterpret_cast<LPARAM>(&images));
-        ImageList_ReplaceIcon(list, -1, LoadIconA(g_instance, MAKEINTRESOURCEA(row.iconId)));
+        HICON icon = static_cast<HICON>(
+            LoadImageA(g_instance, MAKEINTRESOURCEA(row.iconId), IMAGE_ICON, size, size, 0));
+        ImageList_ReplaceIcon(list, -1, icon);  // the list keeps a copy
+        if (icon != nullptr)
+            DestroyIcon(icon);
+        if (previous != nullptr)
+            ImageList_Destroy(previous);
     }
 }
 
 HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths,
                   const int* formats, int count, bool gridLines) {
     HWND list = GetDlgItem(dialog, listId);
+    const UINT dpi = WindowDpi(dialog);
     for (int i = 0; i < count; ++i) {
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = formats[i];
-        column.cx = widths[i];
+        column.cx = ScaleForDpi(widths[i], dpi);
         column.pszText = titles[i];
         column.iSubItem = i;
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
@@ -81,7 +96,8 @@ HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths
 
 INT_PTR OnInitDialog(HWND dialog) {
     g_monitorPanel = dialog;
-    SetUpButtonIcons(dialog);
+    s_panelDpi = WindowDpi(dialog);
+    SetUpButtonIcons(dialog, s_panelDpi);
     g_itemsList = SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
     g_eventsList = SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
     SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
@@ -166,4 +182,22 @@ void SetConnectButton(const char* caption, BOOL enabled) {
     if (caption != nullptr)
         SetWindowTextA(button, caption);
     EnableWindow(button, enabled);
+}
+
+void ScalePanelForDpi(UINT dpi) {
+    if (g_monitorPanel == nullptr || dpi == 0 || dpi == s_panelDpi)
+        return;
+    // Widths the user has dragged keep their proportion.
+    const int lists[] = {IDC_PANEL_ITEMS, IDC_PANEL_EVENTS, IDC_PANEL_STATUS_LOG};
+    for (int id : lists) {
+        HWND list = GetDlgItem(g_monitorPanel, id);
+        HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+        const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, i, MulDiv(width, static_cast<int>(dpi), static_cast<int>(s_panelDpi)));
+        }
+    }
+    SetUpButtonIcons(g_monitorPanel, dpi);
+    s_panelDpi = dpi;
 }

@@ -16,3 +16,7 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // is enabled; registered as the server connection's button handler.
 void SetConnectButton(const char* caption, BOOL enabled);
 
+// Rescales what the panel sizes in pixels itself (the list columns and the
+// button images) for a new DPI, after the main window moved to a monitor
+// with another scale.
+void ScalePanelForDpi(UINT dpi);

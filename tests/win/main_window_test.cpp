@@ -1,8 +1,13 @@
 // The real main window in-process: its frame, menu and routing, the private
-// messages, the About box under the single dialog rule, and CenterWindow.
+// messages, a change of DPI, the About box under the single dialog rule, and
+// CenterWindow.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "app/app.h"
+#include "app/dpi.h"
 #include "app_harness.h"
 #include "link/session.h"
 #include "panel/item_commands.h"
@@ -39,6 +44,26 @@ TEST_F(MainWindow, IsTheFixedSizeFrameNamedQuorvexClient) {
     EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_EQ(GetParent(window), nullptr);
+}
+
+// Moved to a monitor at 150 %: the window takes the rectangle that the
+// system suggests, and the panel's columns and button images follow.
+TEST_F(MainWindow, FollowsAChangeOfDpi) {
+    RECT suggested = {40, 30, 40 + 1068, 30 + 1010};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 40);
+    EXPECT_EQ(rect.top, 30);
+    EXPECT_EQ(rect.right - rect.left, 1068);
+    EXPECT_EQ(rect.bottom - rect.top, 1010);
+    EXPECT_EQ(SendMessageA(g_itemsList, LVM_GETCOLUMNWIDTH, 1, 0), 345);
+    BUTTON_IMAGELIST images = {};
+    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_SETTINGS, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images.himl, &cx, &cy);
+    EXPECT_EQ(cx, SmallIconSize(144));
+    EXPECT_EQ(ImageList_GetImageCount(images.himl), 1);
 }
 
 TEST_F(MainWindow, IsCentredOnTheDesktop) {

@@ -194,20 +194,25 @@ TEST_F(Template, AboutBox132WithTheLogoBitmap) {
     EXPECT_EQ(info.bmHeight, 44);
 }
 
-TEST(Resources, IconsComeInBothSizes) {
+// A frame of its own for every small and large icon size from 100 % to
+// 200 % display scale, so that no icon is drawn scaled from another size.
+TEST(Resources, IconsComeInEverySize) {
+    HMODULE module = GetModuleHandleA(nullptr);
     for (int id : {IDI_EDIT_ITEM, IDI_DELETE_ITEM, IDI_START_TEST, IDI_STOP_TEST, IDI_SETTINGS,
                    IDI_CONNECT, IDI_APP}) {
-        for (int size : {16, 32}) {
-            HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                                       IMAGE_ICON, size, size, 0));
+        HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+        ASSERT_NE(group, nullptr) << id;
+        auto directory = static_cast<PBYTE>(LockResource(LoadResource(module, group)));
+        for (int size : {16, 20, 24, 32, 40, 48, 64}) {
+            const int frameId = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+            HRSRC frame = FindResourceA(module, MAKEINTRESOURCEA(frameId), MAKEINTRESOURCEA(3));  // RT_ICON
+            ASSERT_NE(frame, nullptr) << id << " at " << size;
+            auto header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, frame)));
+            EXPECT_EQ(header->biWidth, size) << id;
+            EXPECT_EQ(header->biHeight, 2 * size) << id << ": colour and mask";
+
+            HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
             ASSERT_NE(icon, nullptr) << id;
-            ICONINFO info = {};
-            GetIconInfo(icon, &info);
-            BITMAP bitmap = {};
-            GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-            EXPECT_EQ(bitmap.bmWidth, size) << id;
-            DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
             DestroyIcon(icon);
         }
     }
