@@ -6,7 +6,7 @@ CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo $(Q
 CMAKE_WIN    := cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(QX_ALL)
 JOBS         ?= 2
 
-.PHONY: all setup native win build test run bench clean
+.PHONY: all setup native win build test run bench soak clean
 
 all: build
 
@@ -33,6 +33,10 @@ run: build
 
 bench: build
 	@scripts/bench
+
+# Not part of test or bench: an hour (SOAK_SECONDS) against the demo.
+soak: build
+	@scripts/soak
 
 clean:
 	rm -rf build

@@ -24,8 +24,9 @@ void Usage(FILE* f) {
         "  --state FILE         keep items, settings and events in FILE across restarts\n"
         "  --demo               add demo items tested against loopback ports the server opens\n"
         "  --script FILE        run the script in FILE for every client that connects\n"
-        "  --flood items=N,events=M,status-rate=R\n"
-        "                       push N items, M events and a fence event to every client\n"
+        "  --flood items=N,responses=L,events=M,status-rate=R\n"
+        "                       push N items, L logged responses, M events and a fence event to every client\n"
+        "  --status-rate R      outside flood mode: R status notices a second over the started items\n"
         "  --once               exit when the first client has disconnected\n"
         "  --port-file FILE     write the listening port to FILE (for tests that listen on port 0)\n"
         "  --out FILE           write the machine-readable stdout lines to FILE instead\n"
@@ -64,6 +65,14 @@ int main(int argc, char** argv) {
             if (!value(v) || !LoadScriptFile(v, opt.script, error)) break;
         } else if (a == "--flood") {
             if (!value(v) || !ParseFloodOption(v, opt, error)) break;
+        } else if (a == "--status-rate") {
+            if (!value(v)) break;
+            char* end = nullptr;
+            opt.statusRate = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end != '\0' || opt.statusRate < 0 || opt.statusRate > 1e6) {
+                error = "--status-rate wants a number of notices a second";
+                break;
+            }
         } else if (a == "--once") {
             opt.once = true;
         } else if (a == "--port-file") {

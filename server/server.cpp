@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -69,6 +70,16 @@ std::string Hex(const uint8_t* p, size_t n) {
     return s;
 }
 
+// FNV-1a, 64 bits: tells an echo from a changed payload.
+uint64_t Digest(const uint8_t* p, size_t n) {
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < n; ++i) {
+        h ^= p[i];
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 }  // namespace
 
 bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error) {
@@ -91,6 +102,7 @@ bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& err
         }
         if (key == "items") o.floodItems = static_cast<uint32_t>(v);
         else if (key == "events") o.floodEvents = static_cast<uint32_t>(v);
+        else if (key == "responses") o.floodResponses = static_cast<uint32_t>(v);
         else if (key == "status-rate") o.floodStatusRate = v;
         else {
             error = "unknown flood part '" + key + "'";
@@ -136,6 +148,12 @@ struct Server::Client : ScriptHost {
     uint64_t floodAcks = 0;
     int64_t floodStatusStart = -1;
     uint64_t floodStatusSent = 0;
+    // A digest of every acknowledgement notice queued for this client, until
+    // its echo comes back; an echo must match the oldest one.
+    std::deque<uint64_t> acksOut;
+    uint64_t acksSent = 0;
+    uint64_t acksVerified = 0;
+    uint64_t acksWrong = 0;
 
     ~Client() override {
         if (record) std::fclose(record);
@@ -362,6 +380,9 @@ void Server::CloseClient(Client& c, const std::string& why) {
     c.dead = true;
     if (c.reassembler.state != WAIT_MAGIC1)
         Log("client " + std::to_string(c.id) + ": connection ended inside a frame; partial frame dropped");
+    Emit("acks: client=" + std::to_string(c.id) + " sent=" + std::to_string(c.acksSent) + " verified=" +
+         std::to_string(c.acksVerified) + " wrong=" + std::to_string(c.acksWrong) + " unanswered=" +
+         std::to_string(c.acksOut.size()));
     Emit("client-closed: id=" + std::to_string(c.id) + " reason=" + why);
     Log("client " + std::to_string(c.id) + " closed: " + why);
     firstClientGone_ = true;
@@ -374,6 +395,27 @@ void Server::Queue(Client& c, const Frame& f) {
         return;
     }
     c.out.insert(c.out.end(), f.begin(), f.end());
+    uint32_t kind = 1, code = 0;
+    if (f.size() == FRAME_HEADER_SIZE + sizeof(Pkt)) {
+        std::memcpy(&kind, f.data() + FRAME_HEADER_SIZE, 4);
+        std::memcpy(&code, f.data() + FRAME_HEADER_SIZE + 4, 4);
+    }
+    if (kind == KIND_REQUEST && code == CODE_EVENT_ACK) {
+        c.acksOut.push_back(Digest(f.data() + FRAME_HEADER_SIZE, sizeof(Pkt)));
+        ++c.acksSent;
+    }
+}
+
+void Server::CheckAckEcho(Client& c, const uint8_t* payload, size_t length) {
+    if (c.acksOut.empty()) {
+        ++c.acksWrong;
+        return;
+    }
+    if (length == sizeof(Pkt) && Digest(payload, length) == c.acksOut.front())
+        ++c.acksVerified;
+    else
+        ++c.acksWrong;
+    c.acksOut.pop_front();
 }
 
 void Server::Distribute(const Outgoing& out, Client* sender) {
@@ -405,11 +447,18 @@ void Server::OnFrame(Client& c, const uint8_t* payload, size_t length) {
         Log("client " + std::to_string(c.id) + ": request kind " + std::to_string(kind) + " code " +
             std::to_string(code) + ", " + std::to_string(length) + " bytes");
     if (c.script && length >= 8) c.script->OnRequest(code);
+    if (kind == KIND_REQUEST && code == CODE_EVENT_ACK) CheckAckEcho(c, payload, length);
 
     if (opt_.flood && code == CODE_EVENT_ACK && kind == KIND_REQUEST && length >= sizeof(Pkt)) {
         Pkt p;
         DecodeRecord(&p, sizeof p, payload, length);
-        if (!c.fenceAcked && FieldText(p.event.text) == FENCE_TEXT && FieldText(p.event.itemName) == FENCE_ITEM_NAME) {
+        if (FieldText(p.event.itemName) == MARK_ITEM_NAME) {
+            char line[160];
+            std::snprintf(line, sizeof line, "mark-ack: %s %.3f ms client=%u", FieldText(p.event.text).c_str(),
+                          SteadyMsPrecise() - c.connectedAt, c.id);
+            Emit(line);
+        } else if (!c.fenceAcked && FieldText(p.event.text) == FENCE_TEXT &&
+                   FieldText(p.event.itemName) == FENCE_ITEM_NAME) {
             c.fenceAcked = true;
             char line[160];
             std::snprintf(line, sizeof line, "fence-ack: %.3f ms client=%u acks=%" PRIu64,
@@ -499,6 +548,16 @@ void Server::StartFlood(Client& c) {
         Queue(c, PktFrame(ServerCore::ItemNotice(item)));
     }
     const int64_t now = core_.Now();
+    if (opt_.floodResponses > 0) {
+        QueueMark(c, "start", m + 2);
+        for (uint32_t i = 1; i <= opt_.floodResponses; ++i) {
+            Pkt r = ZeroPkt(KIND_RESPONSE, CODE_ITEM_NEW);
+            r.param = 2;  // a refusal: logged, no row
+            SetField(r.text, "flood response " + std::to_string(i) + " of " + std::to_string(opt_.floodResponses));
+            Queue(c, PktFrame(r));
+        }
+        QueueMark(c, "responses", m + 3);
+    }
     for (uint32_t i = 0; i < m; ++i) {
         StoredEvent e;
         e.when = now;
@@ -511,8 +570,42 @@ void Server::StartFlood(Client& c) {
     fence.when = now;
     ServerCore::FillEventRecord(fence.record, now, m + 1, FENCE_ITEM_NAME, "127.0.0.1", FENCE_TEXT);
     Queue(c, PktFrame(ServerCore::EventNotice(CODE_EVENT_ACK, fence)));
-    Emit("flood-queued: client=" + std::to_string(c.id) + " items=" + std::to_string(n) + " events=" +
-         std::to_string(m) + " acks-expected=" + std::to_string(m / 2) + " bytes=" + std::to_string(c.Pending()));
+    Emit("flood-queued: client=" + std::to_string(c.id) + " items=" + std::to_string(n) + " responses=" +
+         std::to_string(opt_.floodResponses) + " events=" + std::to_string(m) + " acks-expected=" +
+         std::to_string(m / 2) + " bytes=" + std::to_string(c.Pending()));
+}
+
+void Server::QueueMark(Client& c, const std::string& phase, uint32_t sequence) {
+    StoredEvent mark;
+    mark.when = core_.Now();
+    ServerCore::FillEventRecord(mark.record, mark.when, sequence, MARK_ITEM_NAME, "127.0.0.1", phase);
+    Queue(c, PktFrame(ServerCore::EventNotice(CODE_EVENT_ACK, mark)));
+}
+
+// Outside flood mode: status notices at a steady rate from the connection's
+// start, round-robin over the started items, each repeating the item's last
+// result (as if its tests ran that often).
+void Server::StatusNotices(Client& c, int64_t nowMs) {
+    if (opt_.flood || opt_.statusRate <= 0) return;
+    if (c.floodStatusStart < 0) c.floodStatusStart = nowMs;
+    const uint64_t due = static_cast<uint64_t>(static_cast<double>(nowMs - c.floodStatusStart) * opt_.statusRate / 1000.0);
+    std::vector<const ServerItem*> started;
+    for (const auto& kv : core_.Items())
+        if (kv.second.started) started.push_back(&kv.second);
+    if (started.empty()) {
+        c.floodStatusSent = due;
+        return;
+    }
+    uint64_t budget = static_cast<uint64_t>(opt_.statusRate) + 1;
+    while (c.floodStatusSent < due && budget-- > 0 && !c.dead) {
+        const ServerItem& item = *started[c.floodStatusSent++ % started.size()];
+        Pkt p = ZeroPkt(KIND_REQUEST, CODE_ITEM_STATUS);
+        p.itemId = item.id;
+        p.up = item.up ? 1 : 0;
+        SetField(p.text, item.up ? "Up" : "Down");
+        Queue(c, PktFrame(p));
+    }
+    if (c.floodStatusSent < due) c.floodStatusSent = due;
 }
 
 void Server::FloodStatus(Client& c, int64_t nowMs) {
@@ -547,6 +640,7 @@ void Server::Run() {
                 }
             }
             FloodStatus(*c, now);
+            StatusNotices(*c, now);
             if (c->pauseUntil >= 0 && now >= c->pauseUntil) c->pauseUntil = -1;
             if (c->closing && c->Pending() == 0) CloseClient(*c, "script-close");
         }
@@ -568,6 +662,7 @@ void Server::Run() {
             if (c->script && !c->script->Done()) earlier(c->script->WakeAtMs() >= 0 ? c->script->WakeAtMs() : now + 50);
             earlier(c->pauseUntil);
             if (opt_.flood && opt_.floodStatusRate > 0 && c->floodStatusStart >= 0) earlier(now + 5);
+            if (!opt_.flood && opt_.statusRate > 0) earlier(now + 5);
         }
 
         fds.clear();

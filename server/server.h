@@ -24,12 +24,14 @@ struct ServerOptions {
     uint32_t floodItems = 0;
     uint32_t floodEvents = 0;
     double floodStatusRate = 0;  // status notices per second after the fence
+    uint32_t floodResponses = 0; // logged responses, between two marks, before the events
+    double statusRate = 0;       // outside flood mode: status notices per second over the stored items
     bool once = false;           // exit when the first client has gone
     bool verbose = false;        // log every request
     bool quiet = false;          // no log lines at all (stdout lines stay)
 };
 
-// Parses "items=N,events=M,status-rate=R" (each part optional).
+// Parses "items=N,responses=L,events=M,status-rate=R" (each part optional).
 bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error);
 // Parses "ADDR:PORT" (IPv4 dotted address).
 bool ParseListen(const std::string& arg, ServerOptions& o, std::string& error);
@@ -37,6 +39,7 @@ bool ParseListen(const std::string& arg, ServerOptions& o, std::string& error);
 constexpr size_t MAX_CLIENT_BACKLOG = 256u << 20;  // output bytes queued before a client is dropped
 constexpr char FENCE_TEXT[] = "FENCE";
 constexpr char FENCE_ITEM_NAME[] = "flood-fence";
+constexpr char MARK_ITEM_NAME[] = "flood-mark";  // an acknowledged event that times a phase
 
 class Server {
 public:
@@ -73,6 +76,9 @@ private:
     void TakeProbeResults();
     void StartFlood(Client& c);
     void FloodStatus(Client& c, int64_t nowMs);
+    void StatusNotices(Client& c, int64_t nowMs);
+    void QueueMark(Client& c, const std::string& phase, uint32_t sequence);
+    void CheckAckEcho(Client& c, const uint8_t* payload, size_t length);
     void SaveState();
     void SetupDemo();
     void DemoToggle(int64_t nowMs);

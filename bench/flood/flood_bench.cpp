@@ -2,8 +2,11 @@
 // a minimal Win32 reader that only reads and echoes acknowledgements (the
 // floor of this machine). Prints:
 //   flood_client_ms, flood_floor_ms, flood_ratio      5,000 items + 50,000 events
+//   bytes_per_row_...                                 memory of those rows, and of 1,000 items + 400,000 events
 //   status_client_cpu                                 2,000 status notices/s over 10,000 items
-//   client_peak_memory_mb, client_memory_after_mb
+//   status_log_lines_per_s, events_rows_per_s         40,000 logged responses, then 40,000 events
+// The client is the shipped program with its main window shown, as a user
+// runs it, so every row is drawn and scrolled as it would be.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -15,6 +18,7 @@
 
 #include "link/frame.h"
 #include "link/wire.h"
+#include "client_figures.h"
 #include "client_process.h"
 #include "refserver.h"
 
@@ -23,45 +27,7 @@ namespace {
 std::string g_exe;
 
 double FenceMs(const RefServer& server) {
-    const std::string out = server.Output();
-    const size_t at = out.find("fence-ack: ");
-    return at == std::string::npos ? -1 : std::atof(out.c_str() + at + 11);
-}
-
-// The client as Linux sees it (Wine's own figures for another process are
-// not reliable): CPU seconds and memory from /proc of the quorvex.exe process.
-struct ProcFigures {
-    double cpuSeconds = -1;
-    double rssMb = -1;
-    double peakMb = -1;
-};
-
-ProcFigures ClientFigures(const RefServer& server) {
-    static int n;
-    const std::string name = "proc" + std::to_string(++n);
-    const std::string path = server.UnixPath(name);
-    // Our client is the only quorvex.exe running (with another one about,
-    // the figures would be ambiguous and are left out).
-    RunUnix("set -- $(pgrep -x quorvex.exe); [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
-            path + ".tmp && mv " + path + ".tmp " + path);
-    ProcFigures f;
-    if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
-        return f;
-    const std::string text = server.ReadFile(name);
-    // utime and stime are fields 14 and 15, counted after the command's closing parenthesis.
-    const size_t close = text.rfind(')');
-    if (close != std::string::npos) {
-        unsigned long utime = 0, stime = 0;
-        if (std::sscanf(text.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
-                        &stime) == 2)
-            f.cpuSeconds = (utime + stime) / 100.0;
-    }
-    const size_t hwm = text.find("VmHWM:"), rss = text.find("VmRSS:");
-    if (hwm != std::string::npos)
-        f.peakMb = std::atof(text.c_str() + hwm + 6) / 1024.0;
-    if (rss != std::string::npos)
-        f.rssMb = std::atof(text.c_str() + rss + 6) / 1024.0;
-    return f;
+    return ServerMs(server, "fence-ack: ");
 }
 
 bool StartClient(const RefServer& server, PROCESS_INFORMATION* pi) {
@@ -116,6 +82,65 @@ double RunFloor(const std::string& flood) {
     return FenceMs(server);
 }
 
+// One shown client against one flood: the time to the fence's echo (-1 when
+// it never came) and the client's memory then.
+struct FloodRun {
+    double ms = -1;
+    ProcFigures figures;
+};
+
+// With `running`, the client is left running there for the caller to stop.
+FloodRun RunClient(const std::string& flood, RefServer* server, PROCESS_INFORMATION* running = nullptr) {
+    FloodRun run;
+    if (!server->Start("", {"--flood " + flood, "-q"})) {
+        std::fprintf(stderr, "%s\n", server->Error().c_str());
+        return run;
+    }
+    PROCESS_INFORMATION pi = {};
+    if (!StartClient(*server, &pi)) {
+        std::fprintf(stderr, "flood %s: the client did not start\n", flood.c_str());
+        return run;
+    }
+    if (!WaitFor([&] { return FenceMs(*server) >= 0; }, 600000))
+        std::fprintf(stderr, "flood %s: no fence echo; server said:\n%s\n", flood.c_str(), server->Output().c_str());
+    run.ms = FenceMs(*server);
+    run.figures = ClientFigures(*server, g_exe);
+    if (running != nullptr)
+        *running = pi;
+    else
+        StopClient(&pi);
+    return run;
+}
+
+// Memory the rows of a flood took, per row: resident memory once the fence
+// is echoed, less that of a client that received no rows.
+double BytesPerRow(const FloodRun& run, const FloodRun& empty, double rows) {
+    if (run.figures.rssMb < 0 || empty.figures.rssMb < 0 || rows <= 0)
+        return -1;
+    return (run.figures.rssMb - empty.figures.rssMb) * 1024 * 1024 / rows;
+}
+
+std::string Env(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return v ? v : fallback;
+}
+
+// QX_BENCH_PARTS (default all): a comma-separated choice of flood, status,
+// log and memory.
+bool Part(const char* name) {
+    const std::string parts = "," + Env("QX_BENCH_PARTS", "flood,status,log,memory") + ",";
+    return parts.find("," + std::string(name) + ",") != std::string::npos;
+}
+
+int Number(const char* name, int fallback) {
+    return std::atoi(Env(name, std::to_string(fallback).c_str()).c_str());
+}
+
+void Print(const char* format, double value) {
+    std::printf(format, value);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,57 +151,90 @@ int main(int argc, char** argv) {
     g_exe = argv[1][0] == '/' ? WinPath(argv[1]) : argv[1];
     WSADATA wsa;
     WSAStartup(0x0202, &wsa);
-    const char* env = std::getenv("QX_FLOOD");
-    const std::string flood = env ? env : "items=5000,events=50000";
 
-    // 1. The client drains the flood.
-    double clientMs = -1, peakMb = -1;
-    {
+    // The memory of a client that received no rows, to tell what rows take.
+    FloodRun empty;
+    if (Part("flood") || Part("memory")) {
         RefServer server;
-        if (!server.Start("", {"--flood " + flood, "-q"})) {
-            std::fprintf(stderr, "%s\n", server.Error().c_str());
-            return 1;
+        empty = RunClient("items=0,events=0", &server);
+        Print("empty_client_memory: %.1f MB\n", empty.figures.rssMb);
+    }
+
+    // The client drains a flood of items and events; a minimal reader
+    // drains the same stream.
+    if (Part("flood")) {
+        const int items = Number("QX_FLOOD_ITEMS", 5000), events = Number("QX_FLOOD_EVENTS", 50000);
+        const std::string flood = "items=" + std::to_string(items) + ",events=" + std::to_string(events);
+        FloodRun full;
+        {
+            RefServer server;
+            full = RunClient(flood, &server);
         }
+        const double floorMs = RunFloor(flood);
+        Print("flood_client_ms: %.0f ms\n", full.ms);
+        Print("flood_floor_ms: %.0f ms\n", floorMs);
+        Print("flood_ratio: %.2f x\n", floorMs > 0 ? full.ms / floorMs : -1);
+        Print("flood_client_peak_memory: %.1f MB\n", full.figures.peakMb);
+        Print("flood_client_memory: %.1f MB\n", full.figures.rssMb);
+        std::printf("bytes_per_row_%dk_items_%dk_events: ", items / 1000, events / 1000);
+        Print("%.0f B\n", BytesPerRow(full, empty, items + events));
+    }
+
+    // Status notices at 2,000 a second over 10,000 items, for 10 s.
+    if (Part("status")) {
+        double statusCpu = -1, memBefore = -1, memAfter = -1;
+        RefServer server;
         PROCESS_INFORMATION pi = {};
-        if (!StartClient(server, &pi)) {
-            std::fprintf(stderr, "flood: the client did not start\n");
-        } else {
-            if (!WaitFor([&] { return FenceMs(server) >= 0; }, 600000))
-                std::fprintf(stderr, "flood: no fence echo; server said:\n%s\n", server.Output().c_str());
-            clientMs = FenceMs(server);
-            peakMb = ClientFigures(server).peakMb;
-            StopClient(&pi);
+        if (RunClient("items=10000,events=0,status-rate=2000", &server, &pi).ms >= 0) {
+            Sleep(1000);
+            const ProcFigures before = ClientFigures(server, g_exe);
+            const DWORD t0 = GetTickCount();
+            Sleep(10000);
+            const ProcFigures after = ClientFigures(server, g_exe);
+            statusCpu = 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
+            memBefore = before.rssMb;
+            memAfter = after.rssMb;
         }
+        if (pi.hProcess != nullptr)
+            StopClient(&pi);
+        Print("status_client_cpu: %.1f %%\n", statusCpu);
+        Print("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
+        Print("status_client_memory: %.1f MB\n", memAfter);
     }
-    // 2. The floor on the same stream.
-    const double floorMs = RunFloor(flood);
 
-    // 3. Status notices at 2,000 a second over 10,000 items, for 10 s.
-    double statusCpu = -1, memBefore = -1, memAfter = -1;
-    {
+    // Logged responses, then events, in one stream: each phase is timed
+    // between the echoes of the acknowledged marks around it. More lines
+    // than the log holds, so the oldest are being removed too.
+    if (Part("log")) {
+        const int lines = Number("QX_LOG_LINES", 40000), events = Number("QX_LOG_EVENTS", 40000);
+        double linesPerS = -1, eventsPerS = -1;
         RefServer server;
-        if (server.Start("", {"--flood items=10000,events=0,status-rate=2000", "-q"})) {
-            PROCESS_INFORMATION pi = {};
-            if (StartClient(server, &pi) && WaitFor([&] { return FenceMs(server) >= 0; }, 600000)) {
-                Sleep(1000);
-                const ProcFigures before = ClientFigures(server);
-                const DWORD t0 = GetTickCount();
-                Sleep(10000);
-                const ProcFigures after = ClientFigures(server);
-                statusCpu = 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
-                memBefore = before.rssMb;
-                memAfter = after.rssMb;
-            }
-            StopClient(&pi);
+        if (RunClient("responses=" + std::to_string(lines) + ",events=" + std::to_string(events), &server).ms >= 0) {
+            const double start = ServerMs(server, "mark-ack: start ");
+            const double logged = ServerMs(server, "mark-ack: responses ");
+            const double fence = FenceMs(server);
+            if (start >= 0 && logged > start)
+                linesPerS = lines / ((logged - start) / 1000.0);
+            if (logged >= 0 && fence > logged)
+                eventsPerS = events / ((fence - logged) / 1000.0);
         }
+        Print("status_log_lines_per_s: %.0f lines/s\n", linesPerS);
+        Print("events_rows_per_s: %.0f rows/s\n", eventsPerS);
     }
 
-    std::printf("flood_client_ms: %.0f ms\n", clientMs);
-    std::printf("flood_floor_ms: %.0f ms\n", floorMs);
-    std::printf("flood_ratio: %.2f x\n", floorMs > 0 ? clientMs / floorMs : -1);
-    std::printf("flood_client_peak_memory: %.1f MB\n", peakMb);
-    std::printf("status_client_cpu: %.1f %%\n", statusCpu);
-    std::printf("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
-    std::printf("status_client_memory: %.1f MB\n", memAfter);
+    // Memory with many more events than items.
+    if (Part("memory")) {
+        const int items = Number("QX_BIG_ITEMS", 1000), events = Number("QX_BIG_EVENTS", 400000);
+        FloodRun big;
+        {
+            RefServer server;
+            big = RunClient("items=" + std::to_string(items) + ",events=" + std::to_string(events), &server);
+        }
+        Print("big_flood_client_ms: %.0f ms\n", big.ms);
+        Print("big_client_peak_memory: %.1f MB\n", big.figures.peakMb);
+        Print("big_client_memory: %.1f MB\n", big.figures.rssMb);
+        std::printf("bytes_per_row_%dk_items_%dk_events: ", items / 1000, events / 1000);
+        Print("%.0f B\n", BytesPerRow(big, empty, items + events));
+    }
     return 0;
 }

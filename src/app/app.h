@@ -21,6 +21,7 @@ extern HWND g_mainWindow;      // target of every private message
 extern HWND g_monitorPanel;    // the child dialog filling the main window
 extern HWND g_itemsList;       // test items list (1026); row lParam: heap TestItem
 extern HWND g_eventsList;      // events list (1028); row lParam: heap EventRecord copy
+extern HWND g_statusLog;       // status log (1037); row lParam: 1
 extern HBRUSH g_whiteBrush;    // background of the settings page title
 extern HFONT g_titleFont;      // the About box's version line
 extern HFONT g_headingFont;    // created by the test item dialog on first use

@@ -2,10 +2,27 @@
 
 #include <algorithm>
 
-void ItemIndex::Add(TestItem* item) {
-    byId_[item->itemId].push_back(item);
-    rowOf_[item] = rows_.size();
-    rows_.push_back(item);
+bool ItemIndex::Add(TestItem* item) {
+    int filed = 0;  // steps done: 1 in byId_, 2 also in rows_
+    try {
+        byId_[item->itemId].push_back(item);
+        filed = 1;
+        rows_.push_back(item);
+        filed = 2;
+        rowOf_[item] = rows_.size() - 1;
+        return true;
+    } catch (const std::bad_alloc&) {
+        if (filed == 2)
+            rows_.pop_back();
+        auto it = byId_.find(item->itemId);
+        if (it != byId_.end()) {
+            if (filed >= 1)
+                it->second.pop_back();
+            if (it->second.empty())
+                byId_.erase(it);  // made for this record only
+        }
+        return false;
+    }
 }
 
 void ItemIndex::Remove(const TestItem* item) {
@@ -16,12 +33,12 @@ void ItemIndex::Remove(const TestItem* item) {
     rowOf_.erase(row);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(at));
     for (size_t i = at; i < rows_.size(); ++i)
-        rowOf_[rows_[i]] = i;
+        rowOf_.find(rows_[i])->second = i;  // every filed record has its entry
 
     auto it = byId_.find(item->itemId);
     if (it == byId_.end())
         return;
-    std::vector<TestItem*>& records = it->second;
+    Records& records = it->second;
     auto pos = std::find(records.begin(), records.end(), item);
     if (pos != records.end())
         records.erase(pos);

@@ -10,12 +10,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "link/record_memory.h"
 #include "link/wire.h"
 
 class ItemIndex {
 public:
-    // Files a record for a row appended at the end of the list.
-    void Add(TestItem* item);
+    // Files a record for a row appended at the end of the list. False when
+    // memory ran out; the index is then as it was.
+    bool Add(TestItem* item);
     // Forgets one record (when its row is deleted); rows below move up one.
     void Remove(const TestItem* item);
     // The first-filed record with this id, or nullptr.
@@ -26,7 +28,12 @@ public:
     size_t Size() const { return rows_.size(); }
 
 private:
-    std::unordered_map<uint32_t, std::vector<TestItem*>> byId_;
-    std::vector<TestItem*> rows_;
-    std::unordered_map<const TestItem*, size_t> rowOf_;
+    template <typename Key, typename Value>
+    using Map = std::unordered_map<Key, Value, std::hash<Key>, std::equal_to<Key>,
+                                   IndexAllocator<std::pair<const Key, Value>>>;
+    using Records = std::vector<TestItem*, IndexAllocator<TestItem*>>;
+
+    Map<uint32_t, Records> byId_;
+    Records rows_;
+    Map<const TestItem*, size_t> rowOf_;
 };

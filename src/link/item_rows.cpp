@@ -9,62 +9,13 @@
 
 #include "app/app.h"
 #include "link/item_index.h"
+#include "link/record_memory.h"
+#include "panel/list_batch.h"
 #include "panel/row_rules.h"
 
 namespace {
 
 ItemIndex g_itemIndex;
-
-// Redraw batching. While the server's messages are being applied, a list
-// that changes stops drawing; a timer lets it draw again REDRAW_DELAY_MS
-// later, so a stream of notices repaints the lists at most ten times a
-// second instead of once per row or per receive, and a single change still
-// shows without a delay anyone could see.
-constexpr UINT_PTR REDRAW_TIMER = 0x5158;
-constexpr UINT REDRAW_DELAY_MS = 100;
-bool g_batching;
-bool g_itemsFrozen;
-bool g_eventsFrozen;
-bool g_timerSet;
-int g_pendingEventRow = -1;
-
-void ThawLists();
-
-void CALLBACK RedrawTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    ThawLists();
-}
-
-void Freeze(HWND list, bool* frozen) {
-    if (!g_batching || *frozen)
-        return;
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    *frozen = true;
-    if (!g_timerSet && SetTimer(g_mainWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0)
-        g_timerSet = true;
-}
-
-void Thaw(HWND list, bool* frozen) {
-    if (*frozen) {
-        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, FALSE);
-        *frozen = false;
-    }
-}
-
-void ThawLists() {
-    if (g_timerSet) {
-        KillTimer(g_mainWindow, REDRAW_TIMER);
-        g_timerSet = false;
-    }
-    Thaw(g_itemsList, &g_itemsFrozen);
-    Thaw(g_eventsList, &g_eventsFrozen);
-    if (g_pendingEventRow >= 0) {
-        const int rows = static_cast<int>(SendMessageA(g_eventsList, LVM_GETITEMCOUNT, 0, 0));
-        if (g_pendingEventRow < rows)
-            SendMessageA(g_eventsList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(g_pendingEventRow), FALSE);
-        g_pendingEventRow = -1;
-    }
-}
 
 void SetCellText(HWND list, int row, int column, const char* text) {
     LVITEMA lvi = {};
@@ -115,26 +66,32 @@ void FreeRowsAndDelete(HWND list) {
 }  // namespace
 
 TestItem* NewTestItem() {
-    return static_cast<TestItem*>(std::calloc(1, sizeof(TestItem)));
+    return static_cast<TestItem*>(AllocateRecord(MEMORY_TEST_ITEM, sizeof(TestItem)));
 }
 
-void AddItemRow(TestItem* item, int scroll) {
-    Freeze(g_itemsList, &g_itemsFrozen);
+bool AddItemRow(TestItem* item, int scroll) {
+    FreezeList(g_itemsList);
     char name[NAME_FIELD + 1];
     CopyFieldText(name, item->config.name);
     const int row = AppendRow(g_itemsList, name, item);
     if (row < 0) {
         std::free(item);  // the list refused the row, so nothing owns the record
-        return;
+        return false;
     }
-    g_itemIndex.Add(item);
+    if (!g_itemIndex.Add(item)) {
+        // A row the index cannot find would never see its messages.
+        SendMessageA(g_itemsList, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        std::free(item);
+        return false;
+    }
     WriteItemColumns(g_itemsList, item, row, 1);
     if (scroll)
-        SendMessageA(g_itemsList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+        ShowLastRow(g_itemsList);  // the row just appended
+    return true;
 }
 
 void RefreshItemRow(const TestItem* item, int row) {
-    Freeze(g_itemsList, &g_itemsFrozen);
+    FreezeList(g_itemsList);
     WriteItemColumns(g_itemsList, item, row, 0);
 }
 
@@ -162,25 +119,32 @@ TestItem* FindItemRow(uint32_t itemId, int* row) {
 }
 
 void SetItemStatusText(int row, const char* text) {
-    Freeze(g_itemsList, &g_itemsFrozen);
+    FreezeList(g_itemsList);
     SetCellText(g_itemsList, row, 4, text);
 }
 
 void DeleteItemRow(TestItem* item, int row) {
-    Freeze(g_itemsList, &g_itemsFrozen);
+    FreezeList(g_itemsList);
     g_itemIndex.Remove(item);
     SendMessageA(g_itemsList, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     std::free(item);
 }
 
-void AddEventRow(EventRecord* event, int scroll) {
-    Freeze(g_eventsList, &g_eventsFrozen);
+EventRecord* NewEventCopy(const EventRecord& event) {
+    void* copy = AllocateRecord(MEMORY_EVENT_COPY, sizeof(EventRecord));
+    if (copy != nullptr)
+        std::memcpy(copy, &event, sizeof(EventRecord));
+    return static_cast<EventRecord*>(copy);
+}
+
+bool AddEventRow(EventRecord* event, int scroll) {
+    FreezeList(g_eventsList);
     char text[NAME_FIELD + 8];
     CopyFieldText(text, event->date);
     const int row = AppendRow(g_eventsList, text, event);
     if (row < 0) {
         std::free(event);
-        return;
+        return false;
     }
     CopyFieldText(text, event->time);
     SetCellText(g_eventsList, row, 1, text);
@@ -190,12 +154,9 @@ void AddEventRow(EventRecord* event, int scroll) {
     SetCellText(g_eventsList, row, 3, text);
     CopyFieldText(text, event->text);
     SetCellText(g_eventsList, row, 4, text);
-    if (scroll) {
-        if (g_batching)
-            g_pendingEventRow = row;  // scrolled once, when the batch ends
-        else
-            SendMessageA(g_eventsList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    }
+    if (scroll)
+        ShowLastRow(g_eventsList);  // the row just appended; once per batch
+    return true;
 }
 
 void ClearItemRows() {
@@ -205,17 +166,6 @@ void ClearItemRows() {
 }
 
 void ClearEventRows() {
-    g_pendingEventRow = -1;
     FreeRowsAndDelete<EventRecord>(g_eventsList);
     ThawLists();
-}
-
-void BeginListBatch() {
-    g_batching = true;
-}
-
-void EndListBatch() {
-    g_batching = false;
-    if (!g_timerSet)
-        ThawLists();  // without the timer, draw at once
 }

@@ -13,8 +13,9 @@
 TestItem* NewTestItem();
 
 // Appends a row for the item (files it in the item index); scrolls it into
-// view when scroll is nonzero.
-void AddItemRow(TestItem* item, int scroll);
+// view when scroll is nonzero. False when the list refused the row or memory
+// ran out: the item is then freed and no row is left.
+bool AddItemRow(TestItem* item, int scroll);
 
 // Rewrites the five column texts of the row from the item.
 void RefreshItemRow(const TestItem* item, int row);
@@ -29,17 +30,14 @@ void SetItemStatusText(int row, const char* text);
 // Deletes a row of the test items list and frees its TestItem.
 void DeleteItemRow(TestItem* item, int row);
 
-// Appends a row for an event copy; scrolls it into view when scroll is nonzero.
-void AddEventRow(EventRecord* event, int scroll);
+// A heap copy of an event record, or nullptr when memory is exhausted.
+EventRecord* NewEventCopy(const EventRecord& event);
+
+// Appends a row for an event copy; scrolls it into view when scroll is
+// nonzero. False when the list refused the row: the copy is then freed.
+bool AddEventRow(EventRecord* event, int scroll);
 
 // Frees every row record of one list, then deletes its rows. The items list
 // also empties its index.
 void ClearItemRows();
 void ClearEventRows();
-
-// While the server's messages of one receive notification are applied, a
-// list that changes stops drawing; a short timer lets it draw again (and
-// scrolls the last event into view), so a stream of notices repaints the
-// lists a few times a second instead of once per row.
-void BeginListBatch();
-void EndListBatch();

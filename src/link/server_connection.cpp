@@ -5,9 +5,9 @@
 #include "link/address_field.h"
 #include "link/client_config.h"
 #include "link/frame_io.h"
-#include "link/item_rows.h"
 #include "link/server_lists.h"
 #include "link/session.h"
+#include "panel/list_batch.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 

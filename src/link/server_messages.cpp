@@ -7,9 +7,6 @@
 // field, so a server that leaves out a NUL cannot make the client overrun.
 #include "link/server_messages.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/session.h"
@@ -26,15 +23,15 @@ void LogResponseText(const Pkt& pkt) {
 
 void OnItemAnnounced(const Pkt& pkt) {
     TestItem* item = NewTestItem();
-    if (item == nullptr) {
-        LogStatus("Failed to allocated test item in client memory");
-        return;
+    if (item != nullptr) {
+        item->config = pkt.config;
+        item->itemId = pkt.itemId;
+        item->started = pkt.started;
+        item->up = pkt.up;
     }
-    item->config = pkt.config;
-    item->itemId = pkt.itemId;
-    item->started = pkt.started;
-    item->up = pkt.up;
-    AddItemRow(item, 0);
+    // Memory for the row (the list's or the index's) can run out too.
+    if (item == nullptr || !AddItemRow(item, 0))
+        LogStatus("Failed to allocated test item in client memory");
 }
 
 void OnItemStatus(const Pkt& pkt) {
@@ -49,15 +46,13 @@ void OnItemStatus(const Pkt& pkt) {
     SetItemStatusText(row, text);
 }
 
-// Returns false when the copy could not be allocated.
+// Returns false when the event could not be kept (its copy or its row).
 bool OnEvent(const Pkt& pkt) {
-    EventRecord* copy = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord)));
-    if (copy == nullptr) {
+    EventRecord* copy = NewEventCopy(pkt.event);
+    if (copy == nullptr || !AddEventRow(copy, 1)) {
         LogStatus("failed to allocate memory for event");
         return false;
     }
-    std::memcpy(copy, &pkt.event, sizeof(EventRecord));
-    AddEventRow(copy, 1);
     return true;
 }
 

@@ -100,7 +100,7 @@ INT_PTR OnInitDialog(HWND dialog) {
     SetUpButtonIcons(dialog, s_panelDpi);
     g_itemsList = SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
     g_eventsList = SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
-    SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
+    g_statusLog = SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
     FillEventDepth(dialog);
 
     char errorText[CONFIG_ERROR_TEXT] = "";

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-// The list handles (g_itemsList, g_eventsList) are in app/app.h.
+// The list handles (g_itemsList, g_eventsList, g_statusLog) are in app/app.h.
 
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

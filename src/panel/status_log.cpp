@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "app/app.h"
+#include "panel/list_batch.h"
 #include "panel/row_rules.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -25,7 +25,13 @@ uint32_t s_lineCount;
 }  // namespace
 
 void LogStatus(const char* text) {
-    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    // Found once, when the panel builds its lists: under Wine every
+    // GetDlgItem asks the window server, which would be the larger part of
+    // the cost of a line logged while its list is frozen.
+    HWND log = g_statusLog;
+    // Lines logged while a receive is applied draw with the lists, a few
+    // times a second, scrolled once; any other line shows at once.
+    FreezeList(log);
 
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -40,6 +46,8 @@ void LogStatus(const char* text) {
     item.pszText = time_str;
     item.lParam = 1;
     const LRESULT row = SendMessageA(log, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (row < 0)
+        return;  // no line was added, so none makes room for it
 
     // The list view copies the text; the caller's buffer is only read here.
     LVITEMA message = {};
@@ -47,7 +55,7 @@ void LogStatus(const char* text) {
     message.pszText = const_cast<char*>(text);
     SendMessageA(log, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&message));
 
-    SendMessageA(log, LVM_ENSUREVISIBLE, row, FALSE);
+    ShowLastRow(log);  // the line just appended
 
     if (s_lineCount < MAX_LOG_LINES)
         ++s_lineCount;

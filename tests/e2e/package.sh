@@ -47,6 +47,8 @@ zip)
   done
   cmp -s <(unzip -p "$build/QuorvexClient-1.0.0.zip" "Quorvex Client/quorvex.exe") "$build/quorvex.exe" \
     || fail "the zip's quorvex.exe differs from the build's"
+  i686-w64-mingw32-objdump -p "$build/quorvex.exe" | grep -q "large address aware" \
+    || fail "quorvex.exe is not linked large-address-aware"
   echo "zip: $(wc -l <<<"$list") entries"
   ;;
 no_admin)

@@ -48,4 +48,42 @@ TEST(ItemIndex, RowsMoveUpWhenARowAboveIsRemoved) {
     EXPECT_EQ(index.RowOf(&items[2]), -1);
 }
 
+// Refuses the index's n-th allocation from now on (counting from 0).
+int g_allocationsLeft;
+bool RefuseAfterCount(RecordMemoryUse use, size_t) {
+    return use == MEMORY_ITEM_INDEX && g_allocationsLeft-- == 0;
+}
+
+TEST(ItemIndex, MemoryRunningOutLeavesTheIndexAsItWas) {
+    TestItem kept = {}, added = {};
+    kept.itemId = 1;
+    // Every allocation that filing a record makes fails once, in turn, for
+    // a new id and for a shared one: the index stays whole and nothing leaks.
+    for (uint32_t id : {2u, 1u}) {
+        added.itemId = id;
+        bool filed = false;
+        for (int n = 0; !filed; ++n) {
+            ASSERT_LT(n, 50);
+            ItemIndex index;
+            index.Add(&kept);
+            g_allocationsLeft = n;
+            SetMemoryRefusal(RefuseAfterCount);
+            filed = index.Add(&added);
+            const bool refused = g_allocationsLeft < 0;
+            SetMemoryRefusal(nullptr);
+            EXPECT_EQ(filed, !refused);
+            if (filed)
+                continue;
+            EXPECT_EQ(index.Size(), 1u);
+            EXPECT_EQ(index.First(1), &kept);
+            EXPECT_EQ(index.First(2), nullptr);
+            EXPECT_EQ(index.RowOf(&added), -1);
+            index.Remove(&kept);
+            EXPECT_EQ(index.First(1), nullptr);
+            EXPECT_TRUE(index.Add(&added));
+            EXPECT_EQ(index.RowOf(&added), 0);
+        }
+    }
+}
+
 }  // namespace

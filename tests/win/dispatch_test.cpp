@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/app.h"
@@ -14,6 +16,7 @@
 #include "capture.h"
 #include "link/frame_io.h"
 #include "link/item_rows.h"
+#include "link/record_memory.h"
 #include "link/server_connection.h"
 #include "link/server_lists.h"
 #include "link/server_messages.h"
@@ -82,7 +85,8 @@ std::string Status(int row) {
 struct RedrawWatch {
     HWND list;
     WNDPROC original;
-    int last = -1;  // wParam of the last WM_SETREDRAW, -1 before any
+    bool froze = false;  // a WM_SETREDRAW FALSE came
+    int last = -1;       // wParam of the last WM_SETREDRAW, -1 before any
 };
 RedrawWatch g_watch[2];
 
@@ -90,8 +94,10 @@ LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     for (RedrawWatch& w : g_watch) {
         if (w.list != window)
             continue;
-        if (message == WM_SETREDRAW)
+        if (message == WM_SETREDRAW) {
             w.last = wParam != 0;
+            w.froze = w.froze || wParam == 0;
+        }
         return CallWindowProcA(w.original, window, message, wParam, lParam);
     }
     return 0;
@@ -100,6 +106,7 @@ LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void WatchRedraw(int slot, HWND list) {
     g_watch[slot].list = list;
     g_watch[slot].last = -1;
+    g_watch[slot].froze = false;
     g_watch[slot].original =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
 }
@@ -121,8 +128,31 @@ protected:
         g_connectionState = CONN_CONNECTED;
         UseCapture(false);
     }
-    void TearDown() override { StopMainWindow(); }
+    void TearDown() override {
+        SetMemoryRefusal(nullptr);
+        StopMainWindow();
+    }
 };
+
+// Running out of memory, one use at a time.
+RecordMemoryUse g_refusedUse;
+bool RefuseUse(RecordMemoryUse use, size_t) {
+    return use == g_refusedUse;
+}
+
+// Pkts framed back to back in the receive buffer, as one receive would bring them.
+size_t FrameIntoReceiveBuffer(const std::vector<Pkt>& pkts) {
+    size_t n = 0;
+    for (const Pkt& p : pkts) {
+        g_serverReceiveBuffer[n++] = 0x51;
+        g_serverReceiveBuffer[n++] = 0x58;
+        g_serverReceiveBuffer[n++] = 0x02;
+        g_serverReceiveBuffer[n++] = static_cast<char>(0x80);
+        std::memcpy(g_serverReceiveBuffer + n, &p, sizeof p);
+        n += sizeof p;
+    }
+    return n;
+}
 
 TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
     Deliver(Item(1, "up", 1, 1));
@@ -323,25 +353,16 @@ TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
-    Pkt a = Item(13, "a", 1, 1), b = Event(CODE_EVENTS, "a", "Up");
-    size_t n = 0;
-    for (const Pkt* p : {&a, &b}) {
-        g_serverReceiveBuffer[n++] = 0x51;
-        g_serverReceiveBuffer[n++] = 0x58;
-        g_serverReceiveBuffer[n++] = 0x02;
-        g_serverReceiveBuffer[n++] = static_cast<char>(0x80);
-        std::memcpy(g_serverReceiveBuffer + n, p, sizeof *p);
-        n += sizeof *p;
-    }
+    const size_t n = FrameIntoReceiveBuffer({Item(13, "a", 1, 1), Event(CODE_EVENTS, "a", "Up")});
     WatchRedraw(0, g_itemsList);
     WatchRedraw(1, g_eventsList);
     ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
     EXPECT_EQ(RowCount(g_itemsList), 1);
     EXPECT_EQ(RowCount(g_eventsList), 1);
-    // The receive stopped both lists drawing; the redraw timer, not the end
-    // of the receive, turns drawing on again.
-    EXPECT_EQ(g_watch[0].last, 0);
-    EXPECT_EQ(g_watch[1].last, 0);
+    // The receive stopped both lists drawing while it added their rows; they
+    // draw again when it ends after a quiet spell, else with the redraw timer.
+    EXPECT_TRUE(g_watch[0].froze);
+    EXPECT_TRUE(g_watch[1].froze);
     EXPECT_TRUE(PumpMessages(2000, [] { return g_watch[0].last == 1 && g_watch[1].last == 1; }));
     UnwatchRedraw();
 
@@ -349,6 +370,71 @@ TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
     g_connectionState = CONN_CONNECTING;
     ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
     EXPECT_EQ(RowCount(g_itemsList), 1);
+}
+
+TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoView) {
+    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    char text[32];
+    for (int round = 0; round < 3; ++round) {
+        // Receives close together: the later ones wait for the redraw timer.
+        std::vector<Pkt> pkts;
+        for (int i = 0; i < 3; ++i) {
+            std::snprintf(text, sizeof text, "answer %d", round * 3 + i);
+            pkts.push_back(Response(CODE_ITEM_DELETE, 99, 1, text));
+        }
+        ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(FrameIntoReceiveBuffer(pkts)), 0, 0);
+    }
+    const int lines = LogLineCount();
+    ASSERT_GE(lines, 9);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(CellText(log, lines - 9 + i, 1), "answer " + std::to_string(i));
+    EXPECT_TRUE(PumpMessages(2000, [&] {
+        const int top = static_cast<int>(SendMessageA(log, LVM_GETTOPINDEX, 0, 0));
+        const int perPage = static_cast<int>(SendMessageA(log, LVM_GETCOUNTPERPAGE, 0, 0));
+        return top > 0 && top + perPage >= lines;
+    })) << "the newest line is scrolled into view once the log draws again";
+}
+
+TEST_F(DispatchTest, RecordsThatCannotBeAllocatedAreDroppedWithTheirLine) {
+    const int lines = LogLineCount();
+    SetMemoryRefusal(RefuseUse);
+    g_refusedUse = MEMORY_TEST_ITEM;
+    Deliver(Item(20, "a", 1, 1));
+    EXPECT_EQ(LastLogLine(), "Failed to allocated test item in client memory");
+    // An item whose index entry cannot be made is dropped whole: no row that
+    // messages could never find.
+    g_refusedUse = MEMORY_ITEM_INDEX;
+    Deliver(Item(21, "b", 1, 1));
+    EXPECT_EQ(RowCount(g_itemsList), 0);
+    EXPECT_EQ(LogLineCount(), lines + 2);
+    EXPECT_EQ(LastLogLine(), "Failed to allocated test item in client memory");
+    g_refusedUse = MEMORY_EVENT_COPY;
+    Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
+    EXPECT_EQ(RowCount(g_eventsList), 0);
+    EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
+    EXPECT_TRUE(g_capture.sentFrames.empty()) << "no acknowledgement for an event that was not kept";
+
+    SetMemoryRefusal(nullptr);
+    Deliver(Item(21, "b", 1, 1));
+    Deliver(Notice(CODE_ITEM_STATUS, 21));
+    ASSERT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(Status(0), "") << "the index files the item once memory is back";
+}
+
+TEST_F(DispatchTest, RowsTheListRefusesAreDroppedWithTheirLine) {
+    RefuseRows(g_itemsList, true);
+    RefuseRows(g_eventsList, true);
+    Deliver(Item(22, "a", 1, 1));
+    EXPECT_EQ(LastLogLine(), "Failed to allocated test item in client memory");
+    Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
+    EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
+    EXPECT_TRUE(g_capture.sentFrames.empty());
+    RefuseRows(g_eventsList, false);
+    RefuseRows(g_itemsList, false);
+    Deliver(Item(22, "a", 1, 1));
+    Deliver(Notice(CODE_ITEM_STATUS, 22));
+    ASSERT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(Status(0), "");
 }
 
 TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {

@@ -44,3 +44,25 @@ bool LogContains(const std::string& text) {
             return true;
     return false;
 }
+
+namespace {
+
+WNDPROC g_listViewProc;  // the class's own, the same for every list view
+
+LRESULT CALLBACK RefusingListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_INSERTITEMA)
+        return -1;
+    return CallWindowProcA(g_listViewProc, list, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RefuseRows(HWND list, bool refuse) {
+    if (!refuse) {
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listViewProc));
+        return;
+    }
+    const LONG_PTR own = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListProc));
+    if (own != reinterpret_cast<LONG_PTR>(RefusingListProc))
+        g_listViewProc = reinterpret_cast<WNDPROC>(own);
+}

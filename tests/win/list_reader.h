@@ -13,3 +13,7 @@ std::string LastLogLine();
 int LogLineCount();
 // True when some status-log line carries exactly this message.
 bool LogContains(const std::string& text);
+
+// Makes a list view refuse every new row (LVM_INSERTITEMA answers -1), as
+// one out of memory does; false gives it back its own procedure.
+void RefuseRows(HWND list, bool refuse);

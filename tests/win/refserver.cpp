@@ -85,8 +85,11 @@ bool RefServer::Start(const std::string& script, const std::vector<std::string>&
         error_ = "QX_REFSERVER is not set";
         return false;
     }
-    dir_ = "/tmp/qx-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    CreateDirectoryA(WinPath(dir_).c_str(), nullptr);
+    // Process ids are per Wine prefix, so another build tree's run may pick
+    // the same name: a folder that exists already belongs to someone else.
+    do
+        dir_ = "/tmp/qx-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    while (!CreateDirectoryA(WinPath(dir_).c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     std::string cmd = "cd " + dir_ + " && echo $$ > pid && exec " + server +
                       " --listen 127.0.0.1:0 --port-file port --out out.txt --max-seconds 300";
     if (!script.empty()) {

@@ -1,6 +1,7 @@
 // The status log in the real panel: order, timestamp text, the constant
 // lParam, scrolling and the 30000-line cap. The line counter is process-wide,
-// so these tests share one main window; none relies on what another logged.
+// so these tests share one main window; none relies on the lines another
+// logged (the cap test only needs to run before the log is full).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include "app/app.h"
 #include "app_harness.h"
 #include "list_reader.h"
+#include "panel/list_batch.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 
@@ -79,17 +81,26 @@ TEST_F(StatusLog, KeepsTheNewestLineInView) {
     EXPECT_GE(top + perPage, RowCount());
 }
 
-TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
-    // Whatever ran before, the three oldest lines are known before the fill.
-    for (int i = RowCount(); i < 3; ++i)
-        LogStatus(i == 0 ? "oldest" : i == 1 ? "next" : "third");
-    const std::string oldest = Cell(0, 1), next = Cell(1, 1), third = Cell(2, 1);
+// Logs "line NNNNN" lines, as one long receive would, until the log holds 30000.
+void FillTo30000() {
     char text[32];
-    // Fill up to exactly 30000 lines: nothing is dropped yet.
+    BeginListBatch();
     for (int i = RowCount(); i < 30000; ++i) {
         snprintf(text, sizeof text, "line %05d", i);
         LogStatus(text);
     }
+    EndListBatch();
+}
+
+TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
+    // Whatever ran before, the four oldest lines are known before the fill.
+    for (int i = RowCount(); i < 4; ++i)
+        LogStatus(i == 0 ? "oldest" : i == 1 ? "next" : i == 2 ? "third" : "fourth");
+    const std::string oldest = Cell(0, 1), next = Cell(1, 1), fourth = Cell(3, 1);
+    const int already = RowCount();
+    ASSERT_LT(already, 30000) << "the log must not be full yet";
+    // Fill up to exactly 30000 lines: nothing is dropped yet.
+    FillTo30000();
     ASSERT_EQ(RowCount(), 30000);
     EXPECT_EQ(Cell(0, 1), oldest);
 
@@ -98,11 +109,39 @@ TEST_F(StatusLog, HoldsTheNewest30000LinesOldestFirst) {
     EXPECT_EQ(Cell(0, 1), next);
     EXPECT_EQ(Cell(29999, 1), "line 30000");
 
+    BeginListBatch();
     LogStatus("line 30001");
+    LogStatus("line 30002");
+    EndListBatch();
+    ASSERT_EQ(RowCount(), 30000);
+    EXPECT_EQ(Cell(0, 1), fourth);
+    // Every line in logging order, the oldest first.
+    char text[32];
+    for (int row = 0; row < 30000; ++row) {
+        const int line = row + 3;
+        if (line >= already) {
+            snprintf(text, sizeof text, "line %05d", line);
+            ASSERT_EQ(Cell(row, 1), text) << row;
+        }
+    }
+    EXPECT_TRUE(PumpMessages(2000, [] {
+        const int top = static_cast<int>(SendMessageA(Log(), LVM_GETTOPINDEX, 0, 0));
+        return top + static_cast<int>(SendMessageA(Log(), LVM_GETCOUNTPERPAGE, 0, 0)) >= 30000;
+    })) << "the newest line in view";
+}
+
+TEST_F(StatusLog, ALineTheListRefusesRemovesNoOlderLine) {
+    FillTo30000();
+    ASSERT_EQ(RowCount(), 30000);
+    const std::string oldest = Cell(0, 1);
+    RefuseRows(Log(), true);
+    LogStatus("refused");
+    RefuseRows(Log(), false);
     EXPECT_EQ(RowCount(), 30000);
-    EXPECT_EQ(Cell(0, 1), third);
-    EXPECT_EQ(Cell(29998, 1), "line 30000");
-    EXPECT_EQ(Cell(29999, 1), "line 30001");
+    EXPECT_EQ(Cell(0, 1), oldest);
+    LogStatus("after");
+    EXPECT_EQ(RowCount(), 30000);
+    EXPECT_EQ(Cell(29999, 1), "after");
 }
 
 }  // namespace
