@@ -16,15 +16,15 @@ struct TestItem;
 #define WM_SHOW_CONNECT (WM_USER + 4)  // open the connect dialog while disconnected
 #define WM_START_SYNC (WM_USER + 6)    // connection established: ask for everything
 
-extern HINSTANCE g_instance;   // passed to every dialog creation and resource load
-extern HWND g_mainWindow;      // target of every private message
-extern HWND g_monitorPanel;    // the child dialog filling the main window
-extern HWND g_itemsList;       // test items list (1026); row lParam: heap TestItem
-extern HWND g_eventsList;      // events list (1028); row lParam: heap EventRecord copy
-extern HWND g_statusLog;       // status log (1037); row lParam: 1
-extern HBRUSH g_whiteBrush;    // background of the settings page title
-extern HFONT g_titleFont;      // the About box's version line
-extern HFONT g_headingFont;    // created by the test item dialog on first use
+extern HINSTANCE g_instance;  // passed to every dialog creation and resource load
+extern HWND g_mainWindow;     // target of every private message
+extern HWND g_monitorPanel;   // the child dialog filling the main window
+extern HWND g_itemsList;      // test items list (1026); row lParam: heap TestItem
+extern HWND g_eventsList;     // events list (1028); row lParam: heap EventRecord copy
+extern HWND g_statusLog;      // status log (1037); row lParam: 1
+extern HBRUSH g_whiteBrush;   // background of the settings page title
+extern HFONT g_titleFont;     // the About box's version line
+extern HFONT g_headingFont;   // created by the test item dialog on first use
 
 // The single dialog rule: at most one of these three is open. Each dialog
 // clears its own handle when it is destroyed.

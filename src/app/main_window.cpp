@@ -64,7 +64,8 @@ bool FitToPanel(HWND window) {
         return false;
     GetWindowRect(window, &frame);
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + (growX > 0 ? growX : 0),
-                 frame.bottom - frame.top + (growY > 0 ? growY : 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 frame.bottom - frame.top + (growY > 0 ? growY : 0),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
 
@@ -104,8 +105,9 @@ LRESULT OnCreate(HWND window) {
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
     if (suggested != nullptr)
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     ScalePanelForDpi(LOWORD(wParam));
     FitToPanel(window);
     return 0;
@@ -175,9 +177,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_START_SYNC: return OnStartSync();
     case WM_DPICHANGED: return OnDpiChanged(window, wParam, lParam);
     case WM_SOCKET_EVENT:
-    case WM_SOCKET_SEND:
-        SocketDispatch(message, wParam, lParam);
-        return 0;
+    case WM_SOCKET_SEND: SocketDispatch(message, wParam, lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -201,8 +201,9 @@ HWND CreateMainWindow(HINSTANCE instance) {
     // A null menu handle makes the window take the class menu (114).
     // It opens at (0, 0), on the primary monitor, whose DPI is the system's.
     const UINT dpi = WindowDpi(nullptr);
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client", WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX,
-                           0, 0, ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
+    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client",
+                           WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                           ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
                            LoadMenuA(instance, nullptr), instance, nullptr);
 }
 

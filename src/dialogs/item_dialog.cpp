@@ -54,7 +54,8 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
     // (and Save then stores -1). Passing -1 says so explicitly: Wine keeps the
     // old selection for an index past the end, where Windows clears it.
     const LRESULT count = SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCOUNT, 0, 0);
-    const WPARAM index = config.testType < static_cast<uint32_t>(count) ? config.testType : static_cast<WPARAM>(-1);
+    const WPARAM index =
+        config.testType < static_cast<uint32_t>(count) ? config.testType : static_cast<WPARAM>(-1);
     SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_SETCURSEL, index, 0);
     if (config.mailOnDown != 0)
         CheckDlgButton(dialog, IDC_ITEM_MAIL_DOWN, BST_CHECKED);
@@ -65,8 +66,8 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
 INT_PTR OnInitDialog(HWND dialog) {
     g_headingErrorFlag = 0;
     CreateHeadingFontOnce(dialog);
-    SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(g_headingFont),
-                        TRUE);
+    SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(g_headingFont), TRUE);
     CenterWindow(dialog);
 
     SendDlgItemMessageA(dialog, IDC_ITEM_NAME, EM_LIMITTEXT, NAME_FIELD - 1, 0);
@@ -120,7 +121,8 @@ void ShowFailure(HWND dialog, const char* message) {
     HWND heading = GetDlgItem(dialog, IDC_ITEM_HEADING);
     SetWindowTextA(heading, message);
     g_headingErrorFlag = 1;
-    RedrawWindow(heading, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ERASENOW);
+    RedrawWindow(heading, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ERASENOW);
 }
 
 void OnSave(HWND dialog) {
@@ -128,7 +130,8 @@ void OnSave(HWND dialog) {
     char host[NAME_FIELD];
     const ItemFields fields = ReadFields(dialog, name, host);
 
-    Pkt sPkt = g_editMode == 1 ? MakeRequest(CODE_ITEM_NEW) : MakeRequest(CODE_ITEM_EDIT, g_editItemId);
+    Pkt sPkt =
+        g_editMode == 1 ? MakeRequest(CODE_ITEM_NEW) : MakeRequest(CODE_ITEM_EDIT, g_editItemId);
     if (const char* failure = ValidateItemFields(fields, &sPkt.config)) {
         ShowFailure(dialog, failure);
         return;

@@ -22,6 +22,7 @@ void ReadAddressField(HWND control, char* out16) {
         return;
     }
     std::snprintf(out16, 16, "%u.%u.%u.%u", static_cast<unsigned>(FIRST_IPADDRESS(address)),
-                  static_cast<unsigned>(SECOND_IPADDRESS(address)), static_cast<unsigned>(THIRD_IPADDRESS(address)),
+                  static_cast<unsigned>(SECOND_IPADDRESS(address)),
+                  static_cast<unsigned>(THIRD_IPADDRESS(address)),
                   static_cast<unsigned>(FOURTH_IPADDRESS(address)));
 }

@@ -33,9 +33,7 @@ void OnDestroy() {
 
 INT_PTR CALLBACK ConnectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(dialog);
-        return TRUE;
+    case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_CONNECT_OK:
@@ -50,9 +48,7 @@ INT_PTR CALLBACK ConnectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return TRUE;
         }
         return FALSE;
-    case WM_DESTROY:
-        OnDestroy();
-        return FALSE;
+    case WM_DESTROY: OnDestroy(); return FALSE;
     }
     return FALSE;
 }

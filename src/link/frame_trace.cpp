@@ -19,8 +19,9 @@ void MaskPassword(std::vector<uint8_t>& frame) {
     if (frame.size() < FRAME_HEADER_SIZE + 8)
         return;
     const uint8_t* payload = frame.data() + FRAME_HEADER_SIZE;
-    const uint32_t code = static_cast<uint32_t>(payload[4]) | static_cast<uint32_t>(payload[5]) << 8 |
-                          static_cast<uint32_t>(payload[6]) << 16 | static_cast<uint32_t>(payload[7]) << 24;
+    const uint32_t code =
+        static_cast<uint32_t>(payload[4]) | static_cast<uint32_t>(payload[5]) << 8 |
+        static_cast<uint32_t>(payload[6]) << 16 | static_cast<uint32_t>(payload[7]) << 24;
     if (code != CODE_SETTINGS_GET && code != CODE_SETTINGS_SET)
         return;
     const size_t first = FRAME_HEADER_SIZE + offsetof(Cfg, smtpPassword);
@@ -33,7 +34,8 @@ void FormatStamp(char* out, size_t size) {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
-    const unsigned ms = static_cast<unsigned>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    const unsigned ms =
+        static_cast<unsigned>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     std::tm local = {};
     if (const std::tm* t = std::localtime(&seconds))
         local = *t;
@@ -68,7 +70,8 @@ std::string FormatFrameTrace(const char* stamp, const char* direction, const uin
     MaskPassword(bytes);
 
     char line[128];
-    std::snprintf(line, sizeof line, "%s %s %u bytes\n", stamp, direction, static_cast<unsigned>(length));
+    std::snprintf(line, sizeof line, "%s %s %u bytes\n", stamp, direction,
+                  static_cast<unsigned>(length));
     std::string text = line;
     for (size_t at = 0; at < bytes.size(); at += 16) {
         int n = std::snprintf(line, sizeof line, "  %04x ", static_cast<unsigned>(at));

@@ -51,10 +51,11 @@ void ConnectToServer(HWND dialog) {
         ZeroMemory(g_clientConfig.serverIp, sizeof g_clientConfig.serverIp);
         ReadAddressField(GetDlgItem(dialog, IDC_CONNECT_ADDRESS), g_clientConfig.serverIp);
         // No range check: an empty field gives 0, a larger number keeps its low 16 bits.
-        g_clientConfig.serverPort = static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE));
+        g_clientConfig.serverPort =
+            static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE));
     }
-    const int rc = SocketConnect(g_clientConfig.serverIp, g_clientConfig.serverPort, 1, &g_serverConnection,
-                                 ServerSocketCallback, g_serverReceiveBuffer);
+    const int rc = SocketConnect(g_clientConfig.serverIp, g_clientConfig.serverPort, 1,
+                                 &g_serverConnection, ServerSocketCallback, g_serverReceiveBuffer);
     if (rc == SOCK_OK || rc == SOCK_IN_PROGRESS) {
         g_connectionState = CONN_CONNECTING;
         LogStatus("Connecting to Quorvex Server ...");
@@ -84,9 +85,7 @@ int ServerSocketCallback(uint32_t, uint32_t event, uint32_t value, uint32_t, uin
         EndListBatch();
         break;
     case SOCK_EVENT_CLOSED:
-    case SOCK_EVENT_CONNECT_FAILED:
-        EndConnection(true);
-        break;
+    case SOCK_EVENT_CONNECT_FAILED: EndConnection(true); break;
     }
     return 0;
 }

@@ -111,23 +111,14 @@ void SocketDispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return;  // released since the notification was posted
     const int error = WSAGETSELECTERROR(lParam);
     switch (WSAGETSELECTEVENT(lParam)) {
-    case FD_READ:
-        OnRead(e);
-        break;
-    case FD_CLOSE:
-        OnClose(e);
-        break;
-    case FD_CONNECT:
-        OnConnect(e, error);
-        break;
-    case FD_ACCEPT:
-        OnAccept(e, error);
-        break;
+    case FD_READ: OnRead(e); break;
+    case FD_CLOSE: OnClose(e); break;
+    case FD_CONNECT: OnConnect(e, error); break;
+    case FD_ACCEPT: OnAccept(e, error); break;
     case FD_WRITE:
         if (e->entryState == ENTRY_OPEN)
             ResumeSendQueue(e);
         break;
-    default:
-        break;
+    default: break;
     }
 }

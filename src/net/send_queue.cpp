@@ -33,7 +33,8 @@ bool PostPumpMessage(const SocketEntry* e) {
             --g_failPumpPosts;
         return false;
     }
-    return PostMessageA(g_socketLayer.window, WM_SOCKET_SEND, static_cast<WPARAM>(e->entryIndex), 0) != 0;
+    return PostMessageA(g_socketLayer.window, WM_SOCKET_SEND, static_cast<WPARAM>(e->entryIndex),
+                        0) != 0;
 }
 
 // send(), or the failure a test asked for.
@@ -57,8 +58,8 @@ void CALLBACK RetryTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
 // Runs the pump for this entry again after RETRY_DELAY_MS. If even the timer
 // cannot be set, the next SocketQueueSend or FD_WRITE starts the pump again.
 void RetryLater(const SocketEntry* e) {
-    SetTimer(g_socketLayer.window, RETRY_TIMER_BASE + static_cast<UINT_PTR>(e->entryIndex), RETRY_DELAY_MS,
-             RetryTimerProc);
+    SetTimer(g_socketLayer.window, RETRY_TIMER_BASE + static_cast<UINT_PTR>(e->entryIndex),
+             RETRY_DELAY_MS, RetryTimerProc);
 }
 
 // Holds a queue's lock for one ring operation.

@@ -38,10 +38,10 @@ enum : int {
 
 // Callback events.
 enum : uint32_t {
-    SOCK_EVENT_DATA = 0,            // value = bytes received into the receive buffer
-    SOCK_EVENT_CLOSED = 1,          // entry already released
+    SOCK_EVENT_DATA = 0,    // value = bytes received into the receive buffer
+    SOCK_EVENT_CLOSED = 1,  // entry already released
     SOCK_EVENT_CONNECTED = 2,
-    SOCK_EVENT_ACCEPT = 3,          // value = entryIndex for the new connection; return its context or -1
+    SOCK_EVENT_ACCEPT = 3,  // value = entryIndex for the new connection; return its context or -1
     SOCK_EVENT_ACCEPTED = 4,
     SOCK_EVENT_CONNECT_FAILED = 5,  // entry already released
 };

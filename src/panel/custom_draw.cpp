@@ -40,10 +40,11 @@ LRESULT ItemListCustomDraw(NMLVCUSTOMDRAW* draw) {
 
 LRESULT EventListCustomDraw(NMLVCUSTOMDRAW* draw) {
     if (draw->nmcd.dwDrawStage == DRAW_STAGE_SUBITEM_PREPAINT) {
-        auto event = static_cast<const EventRecord*>(RowRecord(g_eventsList, draw->nmcd.dwItemSpec));
+        auto event =
+            static_cast<const EventRecord*>(RowRecord(g_eventsList, draw->nmcd.dwItemSpec));
         draw->clrTextBk = COLOUR_WHITE;
-        draw->clrText = event != nullptr ? EventTextColour(event->text, sizeof event->text)
-                                         : COLOUR_BLACK;
+        draw->clrText =
+            event != nullptr ? EventTextColour(event->text, sizeof event->text) : COLOUR_BLACK;
     }
     return CustomDrawResult(draw->nmcd.dwDrawStage);
 }

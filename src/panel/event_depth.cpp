@@ -19,6 +19,7 @@ void FillEventDepth(HWND panel) {
 }
 
 uint32_t SelectedEventDepth() {
-    const LRESULT selection = SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_GETCURSEL, 0, 0);
+    const LRESULT selection =
+        SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_GETCURSEL, 0, 0);
     return selection == CB_ERR ? DEPTH_ALL_TIME : static_cast<uint32_t>(selection);
 }

@@ -47,7 +47,8 @@ void SendForSelected(uint32_t code) {
 
 void OpenItemDialog(uint32_t mode) {
     g_itemDialogMode = mode;
-    g_itemDialog = OpenModelessDialog(g_instance, g_monitorPanel, TestItemDialogProc, IDD_TEST_ITEM);
+    g_itemDialog =
+        OpenModelessDialog(g_instance, g_monitorPanel, TestItemDialogProc, IDD_TEST_ITEM);
 }
 
 }  // namespace
@@ -90,8 +91,8 @@ void CmdDeleteItem() {
     char question[128];
     snprintf(question, sizeof question, "Delete item: %s ?", name);
 
-    if (MessageBoxA(g_monitorPanel, question, "Item delete confirmation", MB_YESNO | MB_ICONWARNING) !=
-        IDYES)
+    if (MessageBoxA(g_monitorPanel, question, "Item delete confirmation",
+                    MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     SendItemRequest(CODE_ITEM_DELETE, itemId);
 }
@@ -111,7 +112,8 @@ void CmdSettings() {
         LogStatus(NO_SETTINGS_TEXT);
         return;
     }
-    g_settingsDialog = OpenModelessDialog(g_instance, g_monitorPanel, SettingsDialogProc, IDD_SETTINGS);
+    g_settingsDialog =
+        OpenModelessDialog(g_instance, g_monitorPanel, SettingsDialogProc, IDD_SETTINGS);
 }
 
 void CmdReloadEvents() {

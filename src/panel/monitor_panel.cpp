@@ -29,15 +29,13 @@ struct ButtonIcon {
     int iconId;
 };
 const ButtonIcon kButtonIcons[] = {
-    {IDC_PANEL_CONNECT, IDI_CONNECT},
-    {IDC_PANEL_NEW_ITEM, IDI_APP},
-    {IDC_PANEL_EDIT_ITEM, IDI_EDIT_ITEM},
-    {IDC_PANEL_DELETE_ITEM, IDI_DELETE_ITEM},
-    {IDC_PANEL_START_TEST, IDI_START_TEST},
-    {IDC_PANEL_STOP_TEST, IDI_STOP_TEST},
+    {IDC_PANEL_CONNECT, IDI_CONNECT},       {IDC_PANEL_NEW_ITEM, IDI_APP},
+    {IDC_PANEL_EDIT_ITEM, IDI_EDIT_ITEM},   {IDC_PANEL_DELETE_ITEM, IDI_DELETE_ITEM},
+    {IDC_PANEL_START_TEST, IDI_START_TEST}, {IDC_PANEL_STOP_TEST, IDI_STOP_TEST},
     {IDC_PANEL_SETTINGS, IDI_SETTINGS},
 };
-static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] == sizeof s_buttonImages / sizeof s_buttonImages[0],
+static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] ==
+                  sizeof s_buttonImages / sizeof s_buttonImages[0],
               "one image list per button");
 
 // Column tables: titles in 40-byte slots, widths in pixels at 96 DPI, formats.
@@ -98,9 +96,12 @@ INT_PTR OnInitDialog(HWND dialog) {
     g_monitorPanel = dialog;
     s_panelDpi = WindowDpi(dialog);
     SetUpButtonIcons(dialog, s_panelDpi);
-    g_itemsList = SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
-    g_eventsList = SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
-    g_statusLog = SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
+    g_itemsList =
+        SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
+    g_eventsList =
+        SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
+    g_statusLog =
+        SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
     FillEventDepth(dialog);
 
     char errorText[CONFIG_ERROR_TEXT] = "";
@@ -151,7 +152,8 @@ INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
     case IDC_PANEL_ITEMS:
         switch (header->code) {
         case NM_CUSTOMDRAW:
-            return ReturnNotifyResult(dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+            return ReturnNotifyResult(
+                dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
         case NM_DBLCLK: CmdEditItem(); break;
         case NM_CLICK: OnItemRowClick(); break;
         default: break;
@@ -159,7 +161,8 @@ INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
         break;
     case IDC_PANEL_EVENTS:
         if (header->code == NM_CUSTOMDRAW)
-            return ReturnNotifyResult(dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+            return ReturnNotifyResult(
+                dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
         break;
     default: break;
     }
@@ -195,7 +198,8 @@ void ScalePanelForDpi(UINT dpi) {
         const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
-            SendMessageA(list, LVM_SETCOLUMNWIDTH, i, MulDiv(width, static_cast<int>(dpi), static_cast<int>(s_panelDpi)));
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, i,
+                         MulDiv(width, static_cast<int>(dpi), static_cast<int>(s_panelDpi)));
         }
     }
     SetUpButtonIcons(g_monitorPanel, dpi);

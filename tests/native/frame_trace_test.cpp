@@ -26,7 +26,8 @@ TEST(FrameTrace, PktLinesShowOffsetHexAndText) {
     Pkt p = MakeRequest(CODE_ITEM_START, 7);
     std::strcpy(p.text, "Hi");
     const Bytes f = FrameBytes(&p, sizeof p);
-    const std::string text = FormatFrameTrace("2026-12-08 03:00:00.000", "sent", f.data(), f.size());
+    const std::string text =
+        FormatFrameTrace("2026-12-08 03:00:00.000", "sent", f.data(), f.size());
     std::istringstream lines(text);
     std::string line;
     std::getline(lines, line);

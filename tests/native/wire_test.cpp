@@ -42,8 +42,8 @@ TEST_F(SendTest, CfgFrameIs424BytesWithHeader) {
     const Bytes& f = g_capture.sentFrames[0];
     ASSERT_EQ(f.size(), 424u);
     EXPECT_EQ((Bytes{f.begin(), f.begin() + 4}), (Bytes{0x51, 0x58, 0x01, 0xA4}));
-    EXPECT_EQ(f[4 + 4], 10);               // code, little-endian
-    EXPECT_EQ(f[4 + 12], 2111 & 0xFF);     // guiPort low byte first
+    EXPECT_EQ(f[4 + 4], 10);            // code, little-endian
+    EXPECT_EQ(f[4 + 12], 2111 & 0xFF);  // guiPort low byte first
     EXPECT_EQ(f[4 + 13], 2111 >> 8);
 }
 

@@ -66,7 +66,8 @@ protected:
     void Connect(const std::vector<std::string>& extra = {}) {
         StartServer("record client.hex\n", extra);
         ServerSession::Connect(server.Port());
-        ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
+        ASSERT_TRUE(PumpMessages(
+            10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
     }
 
     bool WaitFor(const std::function<bool()>& done) { return PumpMessages(10000, done); }
@@ -99,7 +100,8 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     std::vector<std::string> frames = WaitForFrames(sync + 1);
     ASSERT_EQ(frames.size(), sync + 1);
     EXPECT_EQ(frames[sync], FrameHex(&created, sizeof created));
-    ASSERT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 1; })) << "row from the server's notice";
+    ASSERT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 1; }))
+        << "row from the server's notice";
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "loopback");
     const uint32_t id = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0))->itemId;
 
@@ -119,7 +121,8 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     EXPECT_EQ(frames[sync + 1], FrameHex(&edited, sizeof edited));
 
     Menu(IDM_START_TEST);
-    EXPECT_TRUE(WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
     Menu(IDM_STOP_TEST);
     EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
 
@@ -156,7 +159,8 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     ASSERT_NE(frame, nullptr);
     SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "70000");
     HWND tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
-    HTREEITEM email = TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    HTREEITEM email =
+        TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
     SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_PORT, "99999");
     SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_SERVER, "mail.example.net");
@@ -192,7 +196,8 @@ TEST_F(DialogSession, ReloadEmptiesTheEventsAndTheServerRefillsThem) {
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 2, 0);
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
     EXPECT_EQ(RowCount(g_eventsList), 0) << "emptied at once";
-    EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; })) << "the demo's older events come back";
+    EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; }))
+        << "the demo's older events come back";
 }
 
 }  // namespace

@@ -26,7 +26,6 @@
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
-
 namespace {
 
 Pkt Notice(uint32_t code, uint32_t itemId) {
@@ -107,8 +106,8 @@ void WatchRedraw(int slot, HWND list) {
     g_watch[slot].list = list;
     g_watch[slot].last = -1;
     g_watch[slot].froze = false;
-    g_watch[slot].original =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
+    g_watch[slot].original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
 }
 
 void UnwatchRedraw() {
@@ -299,7 +298,7 @@ TEST_F(DispatchTest, IgnoredMessagesChangeAndLogNothing) {
     Pkt odd = Item(10, "kind2", 1, 1);
     odd.kind = 2;
     Deliver(odd);
-    Deliver(Notice(CODE_ITEM_START, 9));       // a notice with a response-only code
+    Deliver(Notice(CODE_ITEM_START, 9));  // a notice with a response-only code
     Deliver(Response(CODE_ITEM_STATUS, 9, 0, "x"));
     Deliver(Response(CODE_EVENTS, 9, 0, "x"));
     EXPECT_EQ(RowCount(g_itemsList), 1);
@@ -382,7 +381,8 @@ TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoVie
             std::snprintf(text, sizeof text, "answer %d", round * 3 + i);
             pkts.push_back(Response(CODE_ITEM_DELETE, 99, 1, text));
         }
-        ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(FrameIntoReceiveBuffer(pkts)), 0, 0);
+        ServerSocketCallback(1, SOCK_EVENT_DATA,
+                             static_cast<uint32_t>(FrameIntoReceiveBuffer(pkts)), 0, 0);
     }
     const int lines = LogLineCount();
     ASSERT_GE(lines, 9);
@@ -412,7 +412,8 @@ TEST_F(DispatchTest, RecordsThatCannotBeAllocatedAreDroppedWithTheirLine) {
     Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
-    EXPECT_TRUE(g_capture.sentFrames.empty()) << "no acknowledgement for an event that was not kept";
+    EXPECT_TRUE(g_capture.sentFrames.empty())
+        << "no acknowledgement for an event that was not kept";
 
     SetMemoryRefusal(nullptr);
     Deliver(Item(21, "b", 1, 1));
@@ -452,7 +453,8 @@ TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
     GetWindowTextA(button, caption, sizeof caption);
     EXPECT_STREQ(caption, "Connect");
     EXPECT_FALSE(IsWindowEnabled(button));
-    EXPECT_TRUE(PumpMessages(2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; }));
+    EXPECT_TRUE(PumpMessages(
+        2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; }));
     // Lists emptied again on a second close: an events list alone is emptied too.
     Deliver(Event(CODE_EVENTS, "a", "Up"));
     ServerSocketCallback(1, SOCK_EVENT_CONNECT_FAILED, 0, 0, 0);

@@ -39,8 +39,8 @@ protected:
 };
 
 // The six commands that fall under the single dialog rule, by menu id.
-const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM,  IDM_DELETE_ITEM,
-                                  IDM_START_TEST, IDM_STOP_TEST,  IDM_SETTINGS};
+const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM, IDM_DELETE_ITEM,
+                                  IDM_START_TEST, IDM_STOP_TEST, IDM_SETTINGS};
 
 TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
     AddItem(1, "web");
@@ -64,8 +64,8 @@ TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
 
 TEST_F(Commands, PanelButtonsRunTheSameCommands) {
     g_connectionState = CONN_DISCONNECTED;
-    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM, IDC_PANEL_START_TEST,
-                   IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS}) {
+    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM,
+                   IDC_PANEL_START_TEST, IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS}) {
         const int before = LogLineCount();
         PanelCommand(id);
         EXPECT_EQ(LogLineCount(), before + 1) << "button " << id;
@@ -154,7 +154,8 @@ BoxAnswer g_box;
 
 std::string MessageBoxText(HWND box) {
     std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT))
         if (ClassName(child) == "Static" && !WindowText(child).empty())
             text = WindowText(child);
     return text;
@@ -241,7 +242,8 @@ TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
         PanelCommand(IDC_PANEL_RELOAD_EVENTS);
         EXPECT_EQ(RowCount(g_eventsList), 0);
         ASSERT_EQ(g_capture.sentFrames.size(), 1u);
-        EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_EVENTS, 0, c.param))) << "selection " << c.selection;
+        EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_EVENTS, 0, c.param)))
+            << "selection " << c.selection;
     }
 }
 

@@ -44,7 +44,10 @@ protected:
     }
     std::string Text(int id) { return WindowText(GetDlgItem(dialog, id)); }
     void Set(int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
-    int Selection() { return static_cast<int>(SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCURSEL, 0, 0)); }
+    int Selection() {
+        return static_cast<int>(
+            SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCURSEL, 0, 0));
+    }
     void Save() { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
     // Asks the dialog for the heading's colours as a paint would.
@@ -57,9 +60,9 @@ protected:
         HDC dc = CreateCompatibleDC(nullptr);
         SetTextColor(dc, RGB(1, 2, 3));
         SetBkMode(dc, OPAQUE);
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORSTATIC,
-                                                           reinterpret_cast<WPARAM>(dc),
-                                                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))));
+        auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))));
         Colours c = {GetTextColor(dc), GetBkMode(dc), brush};
         DeleteDC(dc);
         return c;
@@ -105,17 +108,20 @@ TEST_F(ItemDialog, FieldsAreLimitedToWhatTheRecordHolds) {
     const struct {
         int id;
         LRESULT limit;
-    } limits[] = {{IDC_ITEM_NAME, 79}, {IDC_ITEM_HOST, 79},    {IDC_ITEM_PORT, 5},
+    } limits[] = {{IDC_ITEM_NAME, 79},    {IDC_ITEM_HOST, 79},   {IDC_ITEM_PORT, 5},
                   {IDC_ITEM_INTERVAL, 5}, {IDC_ITEM_TIMEOUT, 2}, {IDC_ITEM_RETRIES, 1}};
     for (const auto& l : limits)
-        EXPECT_EQ(SendDlgItemMessageA(dialog, l.id, EM_GETLIMITTEXT, 0, 0), l.limit) << "control " << l.id;
+        EXPECT_EQ(SendDlgItemMessageA(dialog, l.id, EM_GETLIMITTEXT, 0, 0), l.limit)
+            << "control " << l.id;
 }
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     ASSERT_NE(OpenNew(), nullptr);
     HFONT font = g_headingFont;
     ASSERT_NE(font, nullptr);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)), font);
+    EXPECT_EQ(
+        reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)),
+        font);
     LOGFONTA lf = {};
     ASSERT_NE(GetObjectA(font, sizeof lf, &lf), 0);
     EXPECT_STREQ(lf.lfFaceName, "Arial");
@@ -252,7 +258,8 @@ TEST_F(ItemDialog, EditShowsTheItemAndSendsTheWholeConfigurationWithItsId) {
     expected.config = FullConfig();
     lstrcpynA(expected.config.host, "192.168.1.21", 80);
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
-    EXPECT_STREQ(item->config.host, "192.168.1.20") << "the row changes on the server's answer only";
+    EXPECT_STREQ(item->config.host, "192.168.1.20")
+        << "the row changes on the server's answer only";
 }
 
 TEST_F(ItemDialog, AnUnknownTestTypeOpensWithoutSelectionAndSavesAllOnes) {

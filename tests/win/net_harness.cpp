@@ -29,8 +29,8 @@ HWND CreateNotifyWindow() {
         wc.lpszClassName = "QxNetTestWindow";
         registered = RegisterClassA(&wc) != 0;
     }
-    return CreateWindowExA(0, "QxNetTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "QxNetTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace

@@ -131,7 +131,8 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
     EXPECT_EQ(Field(IDC_EMAIL_PASSWORD), "s3cret");
     EXPECT_EQ(Field(IDC_EMAIL_SMTP_PORT), "25");
     EXPECT_EQ(IsDlgButtonChecked(g_settingsPage, IDC_EMAIL_AUTH), BST_CHECKED);
-    for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER, IDC_EMAIL_PASSWORD})
+    for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER,
+                   IDC_EMAIL_PASSWORD})
         EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, id, EM_GETLIMITTEXT, 0, 0), 79) << id;
     EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, IDC_EMAIL_SMTP_PORT, EM_GETLIMITTEXT, 0, 0), 5);
 }
@@ -160,7 +161,8 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
 
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     ASSERT_EQ(g_capture.sentFrames[0].size(), 424u);
-    EXPECT_EQ(Bytes(g_capture.sentFrames[0].begin(), g_capture.sentFrames[0].begin() + 4), (Bytes{0x51, 0x58, 0x01, 0xA4}));
+    EXPECT_EQ(Bytes(g_capture.sentFrames[0].begin(), g_capture.sentFrames[0].begin() + 4),
+              (Bytes{0x51, 0x58, 0x01, 0xA4}));
 
     Cfg expected = ServerSettings();
     expected.kind = KIND_REQUEST;
@@ -218,9 +220,9 @@ TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
 TEST_F(Settings, PageTitleIsOnTheWhiteBrush) {
     ASSERT_NE(Open(), nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-        frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-        reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
     DeleteDC(dc);
     EXPECT_EQ(brush, g_whiteBrush);
 }

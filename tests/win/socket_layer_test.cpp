@@ -67,7 +67,12 @@ TEST_F(SocketLayerTest, OverfullQueueStoresCapacityMinusOne) {
     EXPECT_EQ(queued, 0u);
 
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 262143; }, 20000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            ReadPeer(peer, got);
+            return got.size() >= 262143;
+        },
+        20000));
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), 262143u);
@@ -84,7 +89,10 @@ TEST_F(SocketLayerTest, QueueLeavesInBurstsOfAtMost1024) {
     uint32_t queued = 0;
     ASSERT_EQ(SocketQueueSend(index, data.data(), 2500, &queued), SOCK_OK);
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 2500; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 2500;
+    }));
     PumpFor(50);
     ASSERT_EQ(bursts.size(), 3u);
     EXPECT_EQ(bursts[0].second, 1024u);
@@ -116,18 +124,21 @@ TEST_F(SocketLayerTest, StalledPeerCostsNoMessagesAndGetsEveryByteOnResume) {
     const uint64_t total = queuedWhenBlocked + 600000;
     std::vector<uint8_t> got, chunk;
     uint64_t next = queuedWhenBlocked;
-    ASSERT_TRUE(PumpUntil([&] {
-        const uint32_t room = SocketQueueRoom(index);
-        if (next < total && room > 0) {
-            const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(room, total - next));
-            FillStream(chunk, next, n);
-            uint32_t queued = 0;
-            SocketQueueSend(index, chunk.data(), static_cast<int32_t>(n), &queued);
-            next += queued;
-        }
-        ReadPeer(peer, got);
-        return got.size() >= total;
-    }, 60000)) << "received " << got.size() << " of " << total;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const uint32_t room = SocketQueueRoom(index);
+            if (next < total && room > 0) {
+                const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(room, total - next));
+                FillStream(chunk, next, n);
+                uint32_t queued = 0;
+                SocketQueueSend(index, chunk.data(), static_cast<int32_t>(n), &queued);
+                next += queued;
+            }
+            ReadPeer(peer, got);
+            return got.size() >= total;
+        },
+        60000))
+        << "received " << got.size() << " of " << total;
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), total);
@@ -146,11 +157,17 @@ TEST_F(SocketLayerTest, RefusedPumpPostDoesNotStopTheConnection) {
     FailPumpPostsForTesting(1);
     ASSERT_EQ(SocketQueueSend(index, data.data(), 1000, &queued), SOCK_OK);
     FailPumpPostsForTesting(0);
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 1000; }))
-        << "received " << got.size();
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 1000;
+    })) << "received "
+        << got.size();
     ASSERT_EQ(SocketQueueSend(index, data.data() + 1000, 2000, &queued), SOCK_OK);
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 3000; }))
-        << "received " << got.size();
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 3000;
+    })) << "received "
+        << got.size();
     EXPECT_EQ(got, data);
 }
 
@@ -163,7 +180,10 @@ TEST_F(SocketLayerTest, SendShortOfBuffersIsRetried) {
     uint32_t queued = 0;
     FailSendsForTesting(3, WSAENOBUFS);
     ASSERT_EQ(SocketQueueSend(index, data.data(), 5000, &queued), SOCK_OK);
-    const bool arrived = PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 5000; });
+    const bool arrived = PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 5000;
+    });
     FailSendsForTesting(0, 0);
     ASSERT_TRUE(arrived) << "received " << got.size();
     EXPECT_EQ(got, data);

@@ -19,11 +19,17 @@
 
 namespace {
 
-HWND Log() { return GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG); }
+HWND Log() {
+    return GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+}
 
-int RowCount() { return RowCount(Log()); }
+int RowCount() {
+    return RowCount(Log());
+}
 
-std::string Cell(int row, int column) { return CellText(Log(), row, column); }
+std::string Cell(int row, int column) {
+    return CellText(Log(), row, column);
+}
 
 // Rows in the log right after the panel opened, before any test logged.
 int g_rowsAtStart = -1;
@@ -38,7 +44,9 @@ protected:
     void SetUp() override { ASSERT_NE(g_monitorPanel, nullptr); }
 };
 
-TEST_F(StatusLog, StartsEmpty) { EXPECT_EQ(g_rowsAtStart, 0); }
+TEST_F(StatusLog, StartsEmpty) {
+    EXPECT_EQ(g_rowsAtStart, 0);
+}
 
 TEST_F(StatusLog, AppendsTimestampedLinesInOrder) {
     SYSTEMTIME before;
@@ -56,7 +64,9 @@ TEST_F(StatusLog, AppendsTimestampedLinesInOrder) {
         const std::string stamp = Cell(row, 0);
         unsigned d, mo, y, h, mi, s, ms;
         char tail;
-        ASSERT_EQ(sscanf(stamp.c_str(), "%2u/%2u/%4u %2u:%2u:%2u.%3u%c", &d, &mo, &y, &h, &mi, &s, &ms, &tail), 7)
+        ASSERT_EQ(sscanf(stamp.c_str(), "%2u/%2u/%4u %2u:%2u:%2u.%3u%c", &d, &mo, &y, &h, &mi, &s,
+                         &ms, &tail),
+                  7)
             << stamp;
         ASSERT_EQ(stamp.size(), 23u) << stamp;  // every field zero-padded
         EXPECT_EQ(d, before.wDay);

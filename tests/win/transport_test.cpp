@@ -19,7 +19,8 @@ protected:
     void SetUp() override {
         NetTest::SetUp();
         g_instance = GetModuleHandleA(nullptr);
-        g_monitorPanel = OpenModelessDialog(g_instance, window_, MonitorPanelProc, IDD_MONITOR_PANEL);
+        g_monitorPanel =
+            OpenModelessDialog(g_instance, window_, MonitorPanelProc, IDD_MONITOR_PANEL);
         ASSERT_NE(g_monitorPanel, nullptr);
         logLinesBefore_ = LogLineCount();
     }
@@ -60,7 +61,12 @@ TEST_F(TransportTest, FrameIsQueuedWholeOrDroppedWhole) {
 
     // The reader resumes: the stream is the fill followed by the small frame only.
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 262143; }, 20000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            ReadPeer(peer, got);
+            return got.size() >= 262143;
+        },
+        20000));
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), 262143u);
