@@ -2,39 +2,48 @@
 #include "link/server_connection.h"
 
 #include "app/app.h"
+#include "link/address_field.h"
 #include "link/client_config.h"
-#include "link/connect_dialog.h"
 #include "link/frame_io.h"
 #include "link/server_lists.h"
 #include "link/session.h"
-#include "net/socket.h"
 #include "panel/list_batch.h"
-#include "panel/monitor_panel.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 
-char g_serverReceiveBuffer[2048];
+char g_serverReceiveBuffer[RECEIVE_CHUNK];
 
 namespace {
 
-// Both an orderly close and a failed attempt end here.
-void OnConnectionEnded() {
+ConnectButtonHandler g_connectButtonHandler;
+
+// Every way a connection ends: closed by the server, an attempt that failed
+// after it started, a receive error, or the user's Disconnect.
+//
+// The one difference is the settings copy: when the socket layer ended the
+// connection, settingsAvailable is cleared. The user's Disconnect leaves it
+// as it is; nothing reads it while disconnected, and the next connection's
+// synchronisation clears it before asking for the settings again.
+void EndConnection(bool clearSettings) {
     g_connectionState = CONN_DISCONNECTED;
     ResetFrameReassembler();
-    g_settingsAvailable = 0;
+    if (clearSettings)
+        g_settingsAvailable = 0;
     LogStatus("Server connection closed");
     ClearServerLists();
-    SetConnectButton("Connect", FALSE);
+    UpdateConnectButton("Connect", FALSE);
     PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
 }
 
 }  // namespace
 
-void SetConnectButton(const char* caption, BOOL enabled) {
-    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
-    if (caption != nullptr)
-        SetWindowTextA(button, caption);
-    EnableWindow(button, enabled);
+void SetConnectButtonHandler(ConnectButtonHandler handler) {
+    g_connectButtonHandler = handler;
+}
+
+void UpdateConnectButton(const char* caption, BOOL enabled) {
+    if (g_connectButtonHandler != nullptr)
+        g_connectButtonHandler(caption, enabled);
 }
 
 void ConnectToServer(HWND dialog) {
@@ -42,17 +51,18 @@ void ConnectToServer(HWND dialog) {
         ZeroMemory(g_clientConfig.serverIp, sizeof g_clientConfig.serverIp);
         ReadAddressField(GetDlgItem(dialog, IDC_CONNECT_ADDRESS), g_clientConfig.serverIp);
         // No range check: an empty field gives 0, a larger number keeps its low 16 bits.
-        g_clientConfig.serverPort = static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE));
+        g_clientConfig.serverPort =
+            static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE));
     }
-    const int rc = SocketConnect(g_clientConfig.serverIp, g_clientConfig.serverPort, 1, &g_serverConnection,
-                                 ServerSocketCallback, g_serverReceiveBuffer);
+    const int rc = SocketConnect(g_clientConfig.serverIp, g_clientConfig.serverPort, 1,
+                                 &g_serverConnection, ServerSocketCallback, g_serverReceiveBuffer);
     if (rc == SOCK_OK || rc == SOCK_IN_PROGRESS) {
         g_connectionState = CONN_CONNECTING;
         LogStatus("Connecting to Quorvex Server ...");
     } else {
         g_connectionState = CONN_DISCONNECTED;
         LogStatus("Connection attempt to server failed");
-        SetConnectButton(nullptr, TRUE);
+        UpdateConnectButton(nullptr, TRUE);
     }
 }
 
@@ -63,7 +73,7 @@ int ServerSocketCallback(uint32_t, uint32_t event, uint32_t value, uint32_t, uin
             break;
         g_connectionState = CONN_CONNECTED;
         LogStatus("Connection to server established");
-        SetConnectButton("Disconnect", TRUE);
+        UpdateConnectButton("Disconnect", TRUE);
         PostMessageA(g_mainWindow, WM_START_SYNC, 0, 0);
         break;
     case SOCK_EVENT_DATA:
@@ -75,19 +85,12 @@ int ServerSocketCallback(uint32_t, uint32_t event, uint32_t value, uint32_t, uin
         EndListBatch();
         break;
     case SOCK_EVENT_CLOSED:
-    case SOCK_EVENT_CONNECT_FAILED:
-        OnConnectionEnded();
-        break;
+    case SOCK_EVENT_CONNECT_FAILED: EndConnection(true); break;
     }
     return 0;
 }
 
 void DisconnectFromServer() {
     SocketClose(g_serverConnection);
-    g_connectionState = CONN_DISCONNECTED;
-    ResetFrameReassembler();
-    LogStatus("Server connection closed");
-    ClearServerLists();
-    SetConnectButton("Connect", FALSE);
-    PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+    EndConnection(false);
 }

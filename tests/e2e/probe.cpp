@@ -30,7 +30,8 @@ BOOL CALLBACK Collect(HWND window, LPARAM lParam) {
     char className[16] = "", title[64] = "";
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
-    if (strcmp(className, " ") == 0 && strcmp(title, "Quorvex Client") == 0 && IsClientProcess(window))
+    if (strcmp(className, " ") == 0 && strcmp(title, "Quorvex Client") == 0 &&
+        IsClientProcess(window))
         reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
     return TRUE;
 }

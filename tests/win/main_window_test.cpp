@@ -59,7 +59,8 @@ TEST_F(MainWindow, FollowsAChangeOfDpi) {
     EXPECT_EQ(rect.bottom - rect.top, 1010);
     EXPECT_EQ(SendMessageA(g_itemsList, LVM_GETCOLUMNWIDTH, 1, 0), 345);
     BUTTON_IMAGELIST images = {};
-    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_SETTINGS, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_SETTINGS, BCM_GETIMAGELIST, 0,
+                        reinterpret_cast<LPARAM>(&images));
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images.himl, &cx, &cy);
     EXPECT_EQ(cx, SmallIconSize(144));
@@ -84,10 +85,13 @@ TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
     GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "About");
 
-    struct Entry { UINT id; const char* text; };
-    const Entry tools[] = {{40001, "New Item"}, {40002, "Edit Item"}, {40003, "Delete Item"},
+    struct Entry {
+        UINT id;
+        const char* text;
+    };
+    const Entry tools[] = {{40001, "New Item"},   {40002, "Edit Item"}, {40003, "Delete Item"},
                            {40004, "Start Test"}, {40005, "Stop Test"}, {40006, "Settings"},
-                           {0, nullptr}, {40007, "Quit"}};
+                           {0, nullptr},          {40007, "Quit"}};
     HMENU popup = GetSubMenu(menu, 0);
     ASSERT_EQ(GetMenuItemCount(popup), 8);
     for (int i = 0; i < 8; ++i) {
@@ -222,10 +226,10 @@ TEST(CenterWindow, PlacesALargerWindowByTruncatedHalfDifferences) {
     RegisterClassA(&wc);
     HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 100, 100, 100, 100, nullptr,
                                  nullptr, wc.hInstance, nullptr);
-    HWND smaller = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 41, 21, owner,
-                                   nullptr, wc.hInstance, nullptr);
-    HWND larger = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 301, 201, owner,
-                                  nullptr, wc.hInstance, nullptr);
+    HWND smaller = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 41, 21, owner, nullptr,
+                                   wc.hInstance, nullptr);
+    HWND larger = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 301, 201, owner, nullptr,
+                                  wc.hInstance, nullptr);
     ASSERT_NE(larger, nullptr);
     CenterWindow(smaller);
     CenterWindow(larger);
@@ -235,8 +239,8 @@ TEST(CenterWindow, PlacesALargerWindowByTruncatedHalfDifferences) {
     EXPECT_EQ(rect.top, 100 + 79 / 2);
     EXPECT_EQ(rect.right - rect.left, 41);
     GetWindowRect(larger, &rect);
-    EXPECT_EQ(rect.left, 0);   // 100 + (-201 / 2) = 100 - 100
-    EXPECT_EQ(rect.top, 50);   // 100 + (-101 / 2) = 100 - 50
+    EXPECT_EQ(rect.left, 0);  // 100 + (-201 / 2) = 100 - 100
+    EXPECT_EQ(rect.top, 50);  // 100 + (-101 / 2) = 100 - 50
     DestroyWindow(owner);
 }
 
