@@ -1,7 +1,9 @@
 # Quorvex Client: the two commands are `make run` and `make test`.
 # Both install what is missing (Debian 12, as root) and build first.
-CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
-CMAKE_WIN    := cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+# Tests and packages are always built here, whatever a tree's cache says.
+QX_ALL       := -DQUORVEX_TESTS=ON -DQUORVEX_PACKAGES=ON
+CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo $(QX_ALL)
+CMAKE_WIN    := cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(QX_ALL)
 JOBS         ?= 2
 
 .PHONY: all setup native win build test run bench soak clean

@@ -1,8 +1,8 @@
 ; Quorvex Client installer, built on Linux with makensis by the Windows build
 ; (target "package" in cmake/win.cmake).
 ;   makensis -DSRCDIR=<dir with quorvex.exe and QuorvexManual.pdf>
-;            -DOUTFILE=<QuorvexSetup-1.0.0.exe> -DICON=<app.ico> quorvex.nsi
-; Silent use: QuorvexSetup-1.0.0.exe /S [/D=C:\path]  (/D= last)
+;            -DVERSION=<x.y.z> -DOUTFILE=<QuorvexSetup-x.y.z.exe> -DICON=<app.ico> quorvex.nsi
+; Silent use: QuorvexSetup-x.y.z.exe /S [/D=C:\path]  (/D= last)
 ;
 ; It installs for the user who runs it, without elevation, into
 ; %LOCALAPPDATA%\Programs\Quorvex Client, with shortcuts in the user's own
@@ -18,8 +18,10 @@ Unicode true
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Quorvex Client"
-!define VERSION "1.0.0"
-!define VERSION_TEXT "Quorvex v1.0.0"
+!ifndef VERSION
+  !error "VERSION must be given (-DVERSION=x.y.z), as the build does"
+!endif
+!define VERSION_TEXT "Quorvex v${VERSION}"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvexClient"
 
 Name "${PRODUCT}"
@@ -32,12 +34,12 @@ InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 RequestExecutionLevel user
 ShowInstDetails show
 
-VIProductVersion "1.0.0.0"
+VIProductVersion "${VERSION}.0"
 VIAddVersionKey "ProductName" "${VERSION_TEXT}"
 VIAddVersionKey "CompanyName" "Quorvex"
 VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
-VIAddVersionKey "FileVersion" "1.0.0.0"
-VIAddVersionKey "ProductVersion" "1.0.0.0"
+VIAddVersionKey "FileVersion" "${VERSION}.0"
+VIAddVersionKey "ProductVersion" "${VERSION}.0"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quorvex. All rights reserved."
 
 Page directory

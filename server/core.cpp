@@ -185,9 +185,9 @@ void ServerCore::ReportTest(uint32_t id, bool up, const std::string& statusText,
     out.stateChanged = true;
     Log("event: " + name + " (" + host + ") " + (up ? "Up" : "Down"));
     if ((up && item->config.mailOnUp) || (!up && item->config.mailOnDown))
-        Log("mail (not sent): to " + FieldText(settings_.adminEmail) + " from " +
-            FieldText(settings_.sourceEmail) + " via " + FieldText(settings_.smtpServer) + ":" +
-            std::to_string(settings_.smtpPort) + ": " + name + " is " + (up ? "up" : "down"));
+        Log("mail (not sent): to " + FieldText(settings_.adminEmail) + " from " + FieldText(settings_.sourceEmail) +
+            " via " + FieldText(settings_.smtpServer) + ":" + std::to_string(settings_.smtpPort) + ": " + name +
+            " is " + (up ? "up" : "down"));
 }
 
 void ServerCore::HandleRequest(const uint8_t* payload, size_t length, Outgoing& out) {
@@ -232,8 +232,7 @@ void ServerCore::HandleRequest(const uint8_t* payload, size_t length, Outgoing& 
         return;
     }
     if (length < sizeof(Pkt)) {
-        Log("short payload of " + std::to_string(length) + " bytes for code " + std::to_string(code) +
-            " ignored");
+        Log("short payload of " + std::to_string(length) + " bytes for code " + std::to_string(code) + " ignored");
         return;
     }
     Pkt req;
@@ -374,7 +373,8 @@ bool ServerCore::SaveState(const std::string& path, std::string* error) const {
         for (const auto& kv : items_)
             f << "item " << kv.first << ' ' << (kv.second.started ? 1 : 0) << ' ' << (kv.second.up ? 1 : 0) << ' '
               << ToHex(&kv.second.config, sizeof kv.second.config) << "\n";
-        for (const StoredEvent& e : events_) f << "event " << e.when << ' ' << ToHex(&e.record, sizeof e.record) << "\n";
+        for (const StoredEvent& e : events_)
+            f << "event " << e.when << ' ' << ToHex(&e.record, sizeof e.record) << "\n";
         f.flush();
         if (!f) {
             if (error) *error = "write to " + tmp + " failed";

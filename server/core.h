@@ -37,10 +37,10 @@ struct StoredEvent {
 
 // What one request produced.
 struct Outgoing {
-    std::vector<Frame> toSender;  // answers for the asking client, in order
-    std::vector<Frame> toOthers;  // for every other connected client
-    std::vector<Frame> toAll;     // notices for every client, the asker included (sent after toSender)
-    bool stateChanged = false;    // items, settings or events changed: save the state file
+    std::vector<Frame> toSender;         // answers for the asking client, in order
+    std::vector<Frame> toOthers;         // for every other connected client
+    std::vector<Frame> toAll;            // notices for every client, the asker included (sent after toSender)
+    bool stateChanged = false;           // items, settings or events changed: save the state file
     std::vector<uint32_t> startedItems;  // items whose test must be (re)scheduled now
 };
 
@@ -91,8 +91,8 @@ public:
     void ReportTest(uint32_t id, bool up, const std::string& statusText, Outgoing& out);
 
     // Events.
-    const StoredEvent& RecordEvent(const std::string& itemName, const std::string& host,
-                                   const std::string& text, int64_t when);
+    const StoredEvent& RecordEvent(const std::string& itemName, const std::string& host, const std::string& text,
+                                   int64_t when);
     const std::vector<StoredEvent>& Events() const { return events_; }
     std::vector<const StoredEvent*> EventsForDepth(uint32_t depth) const;
     uint64_t AcksReceived() const { return acksReceived_; }

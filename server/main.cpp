@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
         // Written whole under another name, then renamed, so a reader never sees half a number.
         const std::string tmp = portFile + ".tmp";
         FILE* f = std::fopen(tmp.c_str(), "w");
-        if (f == nullptr || std::fprintf(f, "%u\n", static_cast<unsigned>(server.Port())) < 0 ||
-            std::fclose(f) != 0 || std::rename(tmp.c_str(), portFile.c_str()) != 0) {
+        if (f == nullptr || std::fprintf(f, "%u\n", static_cast<unsigned>(server.Port())) < 0 || std::fclose(f) != 0 ||
+            std::rename(tmp.c_str(), portFile.c_str()) != 0) {
             std::fprintf(stderr, "quorvex-refserver: cannot write %s\n", portFile.c_str());
             return 1;
         }
@@ -124,8 +124,7 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGALRM, OnSignal);
-    if (maxSeconds > 0)
-        alarm(maxSeconds);
+    if (maxSeconds > 0) alarm(maxSeconds);
     std::signal(SIGPIPE, SIG_IGN);
     server.Run();
     g_server = nullptr;

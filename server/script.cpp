@@ -14,8 +14,8 @@ namespace {
 
 struct Modifiers {
     std::vector<size_t> cuts;
-    long len = -1;    // header length to announce
-    long shortN = -1; // payload truncated to this many bytes
+    long len = -1;     // header length to announce
+    long shortN = -1;  // payload truncated to this many bytes
     bool fill = false;
     char fillChar = 'A';
     bool any() const { return !cuts.empty() || len >= 0 || shortN >= 0 || fill; }
@@ -137,7 +137,8 @@ ScriptStep FrameStep(const void* record, size_t size, Modifiers& mods) {
         headerLen = payload.size();
     }
     if (mods.len >= 0) headerLen = static_cast<size_t>(mods.len);
-    s.bytes = {FRAME_MAGIC1, FRAME_MAGIC2, static_cast<uint8_t>(headerLen >> 8), static_cast<uint8_t>(headerLen & 0xFF)};
+    s.bytes = {FRAME_MAGIC1, FRAME_MAGIC2, static_cast<uint8_t>(headerLen >> 8),
+               static_cast<uint8_t>(headerLen & 0xFF)};
     s.bytes.insert(s.bytes.end(), payload.begin(), payload.end());
     for (size_t c : mods.cuts)
         if (c > 0 && c < s.bytes.size()) s.cuts.push_back(c);
@@ -341,7 +342,8 @@ void ScriptRunner::Advance(int64_t nowMs, ScriptHost& host) {
                 size_t from = 0;
                 for (size_t c : s.cuts) {
                     if (c <= from || c >= s.bytes.size()) continue;
-                    pieces_.emplace_back(s.bytes.begin() + static_cast<long>(from), s.bytes.begin() + static_cast<long>(c));
+                    pieces_.emplace_back(s.bytes.begin() + static_cast<long>(from),
+                                         s.bytes.begin() + static_cast<long>(c));
                     from = c;
                 }
                 pieces_.emplace_back(s.bytes.begin() + static_cast<long>(from), s.bytes.end());

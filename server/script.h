@@ -71,8 +71,8 @@ private:
     const std::vector<ScriptStep>* steps_;
     size_t pc_ = 0;
     int64_t wakeAt_ = -1;
-    bool waiting_ = false;  // inside a Sleep or WaitRequest step
+    bool waiting_ = false;                      // inside a Sleep or WaitRequest step
     std::vector<std::vector<uint8_t>> pieces_;  // rest of a split frame
-    std::vector<uint32_t> received_;  // requests seen, per code
-    std::vector<uint32_t> consumed_;  // requests already matched by wait-request
+    std::vector<uint32_t> received_;            // requests seen, per code
+    std::vector<uint32_t> consumed_;            // requests already matched by wait-request
 };

@@ -22,8 +22,7 @@
 namespace {
 
 int64_t SteadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -100,10 +99,14 @@ bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& err
             error = "bad value in flood part '" + part + "'";
             return false;
         }
-        if (key == "items") o.floodItems = static_cast<uint32_t>(v);
-        else if (key == "events") o.floodEvents = static_cast<uint32_t>(v);
-        else if (key == "responses") o.floodResponses = static_cast<uint32_t>(v);
-        else if (key == "status-rate") o.floodStatusRate = v;
+        if (key == "items")
+            o.floodItems = static_cast<uint32_t>(v);
+        else if (key == "events")
+            o.floodEvents = static_cast<uint32_t>(v);
+        else if (key == "responses")
+            o.floodResponses = static_cast<uint32_t>(v);
+        else if (key == "status-rate")
+            o.floodStatusRate = v;
         else if (key == "flapping") {
             if (v > 100) {
                 error = "flapping is a percentage, not '" + value + "'";
@@ -387,9 +390,9 @@ void Server::CloseClient(Client& c, const std::string& why) {
     c.dead = true;
     if (c.reassembler.state != WAIT_MAGIC1)
         Log("client " + std::to_string(c.id) + ": connection ended inside a frame; partial frame dropped");
-    Emit("acks: client=" + std::to_string(c.id) + " sent=" + std::to_string(c.acksSent) + " verified=" +
-         std::to_string(c.acksVerified) + " wrong=" + std::to_string(c.acksWrong) + " unanswered=" +
-         std::to_string(c.acksOut.size()));
+    Emit("acks: client=" + std::to_string(c.id) + " sent=" + std::to_string(c.acksSent) +
+         " verified=" + std::to_string(c.acksVerified) + " wrong=" + std::to_string(c.acksWrong) +
+         " unanswered=" + std::to_string(c.acksOut.size()));
     Emit("client-closed: id=" + std::to_string(c.id) + " reason=" + why);
     Log("client " + std::to_string(c.id) + " closed: " + why);
     firstClientGone_ = true;
@@ -577,9 +580,9 @@ void Server::StartFlood(Client& c) {
     fence.when = now;
     ServerCore::FillEventRecord(fence.record, now, m + 1, FENCE_ITEM_NAME, "127.0.0.1", FENCE_TEXT);
     Queue(c, PktFrame(ServerCore::EventNotice(CODE_EVENT_ACK, fence)));
-    Emit("flood-queued: client=" + std::to_string(c.id) + " items=" + std::to_string(n) + " responses=" +
-         std::to_string(opt_.floodResponses) + " events=" + std::to_string(m) + " acks-expected=" +
-         std::to_string(m / 2) + " bytes=" + std::to_string(c.Pending()));
+    Emit("flood-queued: client=" + std::to_string(c.id) + " items=" + std::to_string(n) +
+         " responses=" + std::to_string(opt_.floodResponses) + " events=" + std::to_string(m) +
+         " acks-expected=" + std::to_string(m / 2) + " bytes=" + std::to_string(c.Pending()));
 }
 
 void Server::QueueMark(Client& c, const std::string& phase, uint32_t sequence) {
@@ -595,7 +598,8 @@ void Server::QueueMark(Client& c, const std::string& phase, uint32_t sequence) {
 void Server::StatusNotices(Client& c, int64_t nowMs) {
     if (opt_.flood || opt_.statusRate <= 0) return;
     if (c.floodStatusStart < 0) c.floodStatusStart = nowMs;
-    const uint64_t due = static_cast<uint64_t>(static_cast<double>(nowMs - c.floodStatusStart) * opt_.statusRate / 1000.0);
+    const uint64_t due =
+        static_cast<uint64_t>(static_cast<double>(nowMs - c.floodStatusStart) * opt_.statusRate / 1000.0);
     std::vector<const ServerItem*> started;
     for (const auto& kv : core_.Items())
         if (kv.second.started) started.push_back(&kv.second);
@@ -617,7 +621,8 @@ void Server::StatusNotices(Client& c, int64_t nowMs) {
 
 void Server::FloodStatus(Client& c, int64_t nowMs) {
     if (!opt_.flood || opt_.floodStatusRate <= 0 || c.floodStatusStart < 0 || opt_.floodItems == 0) return;
-    const uint64_t due = static_cast<uint64_t>(static_cast<double>(nowMs - c.floodStatusStart) * opt_.floodStatusRate / 1000.0);
+    const uint64_t due =
+        static_cast<uint64_t>(static_cast<double>(nowMs - c.floodStatusStart) * opt_.floodStatusRate / 1000.0);
     // Never more than a second's worth at once: a stalled loop does not burst.
     uint64_t budget = static_cast<uint64_t>(opt_.floodStatusRate) + 1;
     while (c.floodStatusSent < due && budget-- > 0 && !c.dead) {
@@ -657,8 +662,10 @@ void Server::Run() {
             if (c->closing && c->Pending() == 0) CloseClient(*c, "script-close");
         }
         for (size_t i = 0; i < clients_.size();) {
-            if (clients_[i]->dead) clients_.erase(clients_.begin() + static_cast<long>(i));
-            else ++i;
+            if (clients_[i]->dead)
+                clients_.erase(clients_.begin() + static_cast<long>(i));
+            else
+                ++i;
         }
         if (opt_.once && firstClientGone_) break;
 
@@ -704,8 +711,10 @@ void Server::Run() {
             const short re = fds[i].revents;
             if (c.dead || re == 0) continue;
             if (re & (POLLIN | POLLHUP | POLLERR)) {
-                if (c.pauseUntil < 0 && !c.closing) ReadFrom(c);
-                else if (re & (POLLHUP | POLLERR)) CloseClient(c, "hangup");
+                if (c.pauseUntil < 0 && !c.closing)
+                    ReadFrom(c);
+                else if (re & (POLLHUP | POLLERR))
+                    CloseClient(c, "hangup");
             }
             if (!c.dead && (re & POLLOUT)) WriteTo(c);
         }

@@ -23,13 +23,13 @@ struct ServerOptions {
     bool flood = false;
     uint32_t floodItems = 0;
     uint32_t floodEvents = 0;
-    double floodStatusRate = 0;  // status notices per second after the fence
-    uint32_t floodResponses = 0; // logged responses, between two marks, before the events
+    double floodStatusRate = 0;   // status notices per second after the fence
+    uint32_t floodResponses = 0;  // logged responses, between two marks, before the events
     uint32_t floodFlapping = 100;  // percent of the items whose status alternates after the fence
-    double statusRate = 0;       // outside flood mode: status notices per second over the stored items
-    bool once = false;           // exit when the first client has gone
-    bool verbose = false;        // log every request
-    bool quiet = false;          // no log lines at all (stdout lines stay)
+    double statusRate = 0;        // outside flood mode: status notices per second over the stored items
+    bool once = false;            // exit when the first client has gone
+    bool verbose = false;         // log every request
+    bool quiet = false;           // no log lines at all (stdout lines stay)
 };
 
 // Parses "items=N,responses=L,events=M,status-rate=R,flapping=P" (each part optional).

@@ -39,8 +39,7 @@ bool Resolve(const std::string& host, sockaddr_in& addr, std::string& error) {
 }
 
 long ElapsedMs(SteadyClock::time_point start) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count());
 }
 
 // One connection attempt: 0 = connected, else an errno value (ETIMEDOUT on timeout).
@@ -78,8 +77,7 @@ uint16_t Checksum(const uint8_t* data, size_t n) {
 // A host that does not resolve is reported down with the resolver's reason.
 bool ResolveOrReportDown(const std::string& host, sockaddr_in& addr, ProbeResult& r) {
     std::string error;
-    if (Resolve(host, addr, error))
-        return true;
+    if (Resolve(host, addr, error)) return true;
     r.text = "Down: " + error;
     return false;
 }
@@ -89,8 +87,7 @@ bool ResolveOrReportDown(const std::string& host, sockaddr_in& addr, ProbeResult
 ProbeResult ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, unsigned attempts) {
     ProbeResult r;
     sockaddr_in addr;
-    if (!ResolveOrReportDown(host, addr, r))
-        return r;
+    if (!ResolveOrReportDown(host, addr, r)) return r;
     addr.sin_port = htons(port);
     if (attempts == 0) attempts = 1;
     int err = 0;
@@ -103,15 +100,16 @@ ProbeResult ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, unsi
             return r;
         }
     }
-    r.text = err == ETIMEDOUT ? "Down: timeout" : err == ECONNREFUSED ? "Down: refused" : "Down: " + std::string(strerror(err));
+    r.text = err == ETIMEDOUT      ? "Down: timeout"
+             : err == ECONNREFUSED ? "Down: refused"
+                                   : "Down: " + std::string(strerror(err));
     return r;
 }
 
 ProbeResult ProbeIcmp(const std::string& host, int timeoutMs, unsigned attempts) {
     ProbeResult r;
     sockaddr_in addr;
-    if (!ResolveOrReportDown(host, addr, r))
-        return r;
+    if (!ResolveOrReportDown(host, addr, r)) return r;
     bool raw = false;
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) {

@@ -43,19 +43,24 @@ ProcFigures ClientFigures(const RefServer& server, const std::string& exe) {
     for (char& c : pattern)
         if (c == '\\')
             c = '.';
-    RunUnix("set --; for p in $(pgrep -x quorvex.exe); do tr '[:cntrl:]' ' ' < /proc/$p/cmdline | grep -qi '" +
-            pattern + "' && set -- \"$@\" $p; done; [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
-            path + ".tmp && mv " + path + ".tmp " + path);
+    RunUnix(
+        "set --; for p in $(pgrep -x quorvex.exe); do tr '[:cntrl:]' ' ' < /proc/$p/cmdline | grep -qi '" +
+        pattern +
+        "' && set -- \"$@\" $p; done; [ $# -eq 1 ] && { cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; } > " +
+        path + ".tmp && mv " + path + ".tmp " + path);
     ProcFigures f;
     // A busy machine may take a while to run the shell.
-    if (!WaitFor([&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
+    if (!WaitFor(
+            [&] { return GetFileAttributesA(WinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; },
+            30000))
         return f;
     const std::string text = server.ReadFile(name);
     // utime and stime are fields 14 and 15, counted after the command's closing parenthesis.
     const size_t close = text.rfind(')');
     if (close != std::string::npos) {
         unsigned long utime = 0, stime = 0;
-        if (std::sscanf(text.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
+        if (std::sscanf(text.c_str() + close + 1,
+                        " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
                         &stime) == 2)
             f.cpuSeconds = (utime + stime) / 100.0;
     }

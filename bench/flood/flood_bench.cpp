@@ -78,7 +78,8 @@ double RunFloor(const std::string& flood) {
         const int n = recv(floor.s, buffer, sizeof buffer, 0);
         if (n <= 0)
             break;
-        FeedFrameReassembler(reassembler, reinterpret_cast<uint8_t*>(buffer), n, Floor::OnPayload, &floor);
+        FeedFrameReassembler(reassembler, reinterpret_cast<uint8_t*>(buffer), n, Floor::OnPayload,
+                             &floor);
     }
     WaitFor([&] { return FenceMs(server) >= 0; }, 30000);
     closesocket(floor.s);
@@ -93,7 +94,8 @@ struct FloodRun {
 };
 
 // With `running`, the client is left running there for the caller to stop.
-FloodRun RunClient(const std::string& flood, RefServer* server, PROCESS_INFORMATION* running = nullptr) {
+FloodRun RunClient(const std::string& flood, RefServer* server,
+                   PROCESS_INFORMATION* running = nullptr) {
     FloodRun run;
     if (!server->Start("", {"--flood " + flood, "-q"})) {
         std::fprintf(stderr, "%s\n", server->Error().c_str());
@@ -105,7 +107,8 @@ FloodRun RunClient(const std::string& flood, RefServer* server, PROCESS_INFORMAT
         return run;
     }
     if (!WaitFor([&] { return FenceMs(*server) >= 0; }, 600000))
-        std::fprintf(stderr, "flood %s: no fence echo; server said:\n%s\n", flood.c_str(), server->Output().c_str());
+        std::fprintf(stderr, "flood %s: no fence echo; server said:\n%s\n", flood.c_str(),
+                     server->Output().c_str());
     run.ms = FenceMs(*server);
     run.figures = ClientFigures(*server, g_exe);
     if (running != nullptr)
@@ -142,8 +145,8 @@ double CpuPercent(const RefServer& server, DWORD ms) {
 // "Show Alerts" in the notification icon's menu, as the user would pick it.
 bool ToggleAlerts() {
     HWND tray = FindWindowA(QX_TRAY_WINDOW_CLASS, nullptr);
-    return tray != nullptr && SendMessageTimeoutA(tray, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0, SMTO_NORMAL, 5000,
-                                                  nullptr) != 0;
+    return tray != nullptr && SendMessageTimeoutA(tray, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0,
+                                                  SMTO_NORMAL, 5000, nullptr) != 0;
 }
 
 // QX_BENCH_PARTS (default all): a comma-separated choice of flood, status,
@@ -185,7 +188,8 @@ int main(int argc, char** argv) {
     // drains the same stream.
     if (Part("flood")) {
         const int items = Number("QX_FLOOD_ITEMS", 5000), events = Number("QX_FLOOD_EVENTS", 50000);
-        const std::string flood = "items=" + std::to_string(items) + ",events=" + std::to_string(events);
+        const std::string flood =
+            "items=" + std::to_string(items) + ",events=" + std::to_string(events);
         FloodRun full;
         {
             RefServer server;
@@ -212,7 +216,8 @@ int main(int argc, char** argv) {
             const DWORD t0 = GetTickCount();
             Sleep(10000);
             const ProcFigures after = ClientFigures(server, g_exe);
-            statusCpu = 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
+            statusCpu =
+                100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
             memBefore = before.rssMb;
             memAfter = after.rssMb;
         }
@@ -259,7 +264,9 @@ int main(int argc, char** argv) {
         const int lines = Number("QX_LOG_LINES", 40000), events = Number("QX_LOG_EVENTS", 40000);
         double linesPerS = -1, eventsPerS = -1;
         RefServer server;
-        if (RunClient("responses=" + std::to_string(lines) + ",events=" + std::to_string(events), &server).ms >= 0) {
+        if (RunClient("responses=" + std::to_string(lines) + ",events=" + std::to_string(events),
+                      &server)
+                .ms >= 0) {
             const double start = ServerMs(server, "mark-ack: start ");
             const double logged = ServerMs(server, "mark-ack: responses ");
             const double fence = FenceMs(server);
@@ -278,7 +285,8 @@ int main(int argc, char** argv) {
         FloodRun big;
         {
             RefServer server;
-            big = RunClient("items=" + std::to_string(items) + ",events=" + std::to_string(events), &server);
+            big = RunClient("items=" + std::to_string(items) + ",events=" + std::to_string(events),
+                            &server);
         }
         Print("big_flood_client_ms: %.0f ms\n", big.ms);
         Print("big_client_peak_memory: %.1f MB\n", big.figures.peakMb);

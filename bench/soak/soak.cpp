@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
     for (long next = 300; alive && next < seconds; next += 300) {
         alive = runTo(next);
         if (alive) {
-            std::printf("soak_progress: %ld s, %.2f MB resident\n", elapsed(), Take(server, exe, pi.hProcess).proc.rssMb);
+            std::printf("soak_progress: %ld s, %.2f MB resident\n", elapsed(),
+                        Take(server, exe, pi.hProcess).proc.rssMb);
             std::fflush(stdout);
         }
     }
@@ -114,9 +115,12 @@ int main(int argc, char** argv) {
     std::printf("soak_cpu: %.1f s\n", last.proc.cpuSeconds);
     // A live GUI program holds some of each; Wine's GetGuiResources answers 0.
     const char* reported = first.gdi > 0 || last.gdi > 0 || first.user > 0 || last.user > 0
-                               ? "" : " (not reported: GetGuiResources answered 0)";
-    std::printf("soak_gdi_objects: %ld first minute, %ld at the end%s\n", first.gdi, last.gdi, reported);
-    std::printf("soak_user_objects: %ld first minute, %ld at the end%s\n", first.user, last.user, reported);
+                               ? ""
+                               : " (not reported: GetGuiResources answered 0)";
+    std::printf("soak_gdi_objects: %ld first minute, %ld at the end%s\n", first.gdi, last.gdi,
+                reported);
+    std::printf("soak_user_objects: %ld first minute, %ld at the end%s\n", first.user, last.user,
+                reported);
     std::printf("soak_acks_sent: %ld acks\n", ServerCount(server, "acks: ", "sent="));
     std::printf("soak_acks_verified: %ld acks\n", ServerCount(server, "acks: ", "verified="));
     std::printf("soak_acks_wrong: %ld acks\n", ServerCount(server, "acks: ", "wrong="));

@@ -22,9 +22,9 @@ uint8_t StreamByte(uint64_t i) {
 
 HWND g_window;
 SOCKET g_listener = INVALID_SOCKET;
-volatile LONG g_stall;            // reader pauses while nonzero
-volatile LONG64 g_readerBytes;    // bytes the reader has checked
-volatile LONG64 g_readerTarget;   // reader posts WM_READER_DONE on reaching it
+volatile LONG g_stall;           // reader pauses while nonzero
+volatile LONG64 g_readerBytes;   // bytes the reader has checked
+volatile LONG64 g_readerTarget;  // reader posts WM_READER_DONE on reaching it
 volatile LONG g_readerError;
 bool g_connected;
 bool g_connectFailed;

@@ -1,39 +1,43 @@
-// The application shell's process-wide state: the main window, the panel and
-// the GDI objects that outlive single dialogs, the main window's private
-// messages, and the two window operations every dialog uses.
+// The process-wide state that every layer reads: the main window, the panel,
+// the GDI objects that outlive single dialogs, the handles of the single
+// dialog rule, the main window's private messages, and the two window
+// operations every dialog uses. This is the bottom of the program: it
+// includes nothing of its own, so any layer may include it.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
+
+struct TestItem;
 
 // Private messages of the main window, always posted. WM_SOCKET_EVENT and
 // WM_SOCKET_SEND belong to the socket layer (net/socket.h).
 #define WM_SHOW_CONNECT (WM_USER + 4)  // open the connect dialog while disconnected
 #define WM_START_SYNC (WM_USER + 6)    // connection established: ask for everything
 
-extern HINSTANCE g_instance;   // passed to every dialog creation and resource load
-extern HWND g_mainWindow;      // target of every private message
-extern HWND g_monitorPanel;    // the child dialog filling the main window
-extern HWND g_aboutBox;        // open About box or null; the box clears it
-extern HBRUSH g_whiteBrush;    // background of the settings page title
-extern HFONT g_titleFont;      // the About box's version line
-extern HFONT g_headingFont;    // created by the test item dialog on first use
+extern HINSTANCE g_instance;  // passed to every dialog creation and resource load
+extern HWND g_mainWindow;     // target of every private message
+extern HWND g_monitorPanel;   // the child dialog filling the main window
+extern HWND g_itemsList;      // test items list (1026); row lParam: heap TestItem
+extern HWND g_eventsList;     // events list (1028); row lParam: heap EventRecord copy
+extern HWND g_statusLog;      // status log (1037); row lParam: 1
+extern HBRUSH g_whiteBrush;   // background of the settings page title
+extern HFONT g_titleFont;     // the About box's version line
+extern HFONT g_headingFont;   // created by the test item dialog on first use
 
-// Class name of the main window: a single space.
-extern const char MAIN_WINDOW_CLASS[];
+// The single dialog rule: at most one of these three is open. Each dialog
+// clears its own handle when it is destroyed.
+extern HWND g_itemDialog;      // open test item dialog or null
+extern HWND g_settingsDialog;  // open server settings dialog or null
+extern HWND g_aboutBox;        // open About box or null
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What the item dialog opens for, set by the command that opens it.
+extern uint32_t g_itemDialogMode;  // 1: creates an item; 0: edits g_itemUnderEdit
+extern TestItem* g_itemUnderEdit;  // row record shown by the item dialog in edit mode
 
-// Registers the main window class (icon 129, menu 114). The result is not
-// examined by WinMain: a failure shows up when the window is created.
-ATOM RegisterMainWindowClass(HINSTANCE instance);
-
-// Creates the fixed-size main window; its WM_CREATE starts the socket layer
-// and builds the panel. Null on failure.
-HWND CreateMainWindow(HINSTANCE instance);
-
-// "MS Sans Serif" 14 points, weight 600, sized for the screen that `window`
-// is on.
-HFONT CreateTitleFont(HWND window);
+// True while the item dialog, the settings dialog or the About box is open.
+bool AnyItemDialogOpen();
 
 // CreateDialogParamA with MAKEINTRESOURCE(templateId), then shown and updated.
 HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId);

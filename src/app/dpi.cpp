@@ -6,7 +6,9 @@ namespace {
 template <typename Proc>
 Proc User32Proc(const char* name) {
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 == nullptr ? nullptr : reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+    return user32 == nullptr
+               ? nullptr
+               : reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
 UINT ScreenDpi() {
@@ -31,7 +33,9 @@ UINT WindowDpi(HWND window) {
 }
 
 int ScaleForDpi(int pixels, UINT dpi) {
-    return dpi == USER_DEFAULT_SCREEN_DPI ? pixels : MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+    return dpi == USER_DEFAULT_SCREEN_DPI
+               ? pixels
+               : MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
 }
 
 int SmallIconSize(UINT dpi) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/main_window.h"
 #include "net/socket.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -24,21 +24,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     }
     memset(workingBlock, 0, 20000);
 
-    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
-    RegisterMainWindowClass(instance);
-
-    g_instance = instance;
-    HWND window = CreateMainWindow(instance);
-    if (window == nullptr) {
+    if (StartApplication(instance, show) == nullptr) {
         free(workingBlock);
         MessageBoxA(nullptr, "Failed to create application window!", nullptr, MB_OK);
         return 0;
     }
-    g_mainWindow = window;
-    ShowWindow(window, show);
-    UpdateWindow(window);
-
-    g_titleFont = CreateTitleFont(window);
 
     // The program has no accelerator resource: the table is always null, and
     // the loop makes no IsDialogMessageA call, so dialogs get no keyboard

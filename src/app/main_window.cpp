@@ -3,32 +3,31 @@
 // builds the panel at WM_CREATE, routes the menu, opens the connect dialog on
 // request, runs the synchronisation sequence, hands socket notifications to
 // the socket layer, and releases the shared objects at WM_DESTROY.
-#include "app/app.h"
+#include "app/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "app/app.h"
 #include "app/dpi.h"
 #include "dialogs/about_dialog.h"
 #include "link/connect_dialog.h"
 #include "link/frame_io.h"
+#include "link/frame_trace.h"
+#include "link/server_connection.h"
 #include "link/server_lists.h"
+#include "link/server_messages.h"
+#include "link/server_transport.h"
 #include "link/session.h"
 #include "net/socket.h"
+#include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
-
-HINSTANCE g_instance;
-HWND g_mainWindow;
-HWND g_monitorPanel;
-HWND g_aboutBox;
-HBRUSH g_whiteBrush;
-HFONT g_titleFont;
-HFONT g_headingFont;
 
 const char MAIN_WINDOW_CLASS[] = " ";
 
@@ -66,7 +65,8 @@ bool FitToPanel(HWND window) {
         return false;
     GetWindowRect(window, &frame);
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + (growX > 0 ? growX : 0),
-                 frame.bottom - frame.top + (growY > 0 ? growY : 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 frame.bottom - frame.top + (growY > 0 ? growY : 0),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
 
@@ -107,8 +107,9 @@ LRESULT OnCreate(HWND window) {
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
     if (suggested != nullptr)
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     ScalePanelForDpi(LOWORD(wParam));
     FitToPanel(window);
     return 0;
@@ -179,9 +180,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_START_SYNC: return OnStartSync();
     case WM_DPICHANGED: return OnDpiChanged(window, wParam, lParam);
     case WM_SOCKET_EVENT:
-    case WM_SOCKET_SEND:
-        SocketDispatch(message, wParam, lParam);
-        return 0;
+    case WM_SOCKET_SEND: SocketDispatch(message, wParam, lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -205,8 +204,9 @@ HWND CreateMainWindow(HINSTANCE instance) {
     // A null menu handle makes the window take the class menu (114).
     // It opens at (0, 0), on the primary monitor, whose DPI is the system's.
     const UINT dpi = WindowDpi(nullptr);
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client", WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX,
-                           0, 0, ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
+    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client",
+                           WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                           ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
                            LoadMenuA(instance, nullptr), instance, nullptr);
 }
 
@@ -216,4 +216,26 @@ HFONT CreateTitleFont(HWND window) {
     fnt.lfWeight = 600;
     lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
     return CreateFontIndirectA(&fnt);
+}
+
+HWND StartApplication(HINSTANCE instance, int show) {
+    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
+    RegisterMainWindowClass(instance);
+    g_instance = instance;
+
+    SetFrameTransport(ServerTransportSend);
+    SetServerMessageHandler(HandleServerMessage);
+    SetConnectButtonHandler(SetConnectButton);
+    // A trace that cannot be opened is no reason not to start.
+    if (const char* tracePath = std::getenv("QUORVEX_TRACE"))
+        OpenFrameTrace(tracePath);
+
+    HWND window = CreateMainWindow(instance);
+    if (window == nullptr)
+        return nullptr;
+    g_mainWindow = window;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    g_titleFont = CreateTitleFont(window);
+    return window;
 }

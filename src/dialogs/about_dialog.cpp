@@ -18,7 +18,8 @@ INT_PTR OnInitDialog(HWND box) {
     MakeHyperlink(GetDlgItem(box, IDC_ABOUT_WEB));
     MakeHyperlink(GetDlgItem(box, IDC_ABOUT_MAIL));
     SetDlgItemTextA(box, IDC_ABOUT_VERSION, QX_VERSION_TEXT);
-    SendDlgItemMessageA(box, IDC_ABOUT_VERSION, WM_SETFONT, reinterpret_cast<WPARAM>(g_titleFont), TRUE);
+    SendDlgItemMessageA(box, IDC_ABOUT_VERSION, WM_SETFONT, reinterpret_cast<WPARAM>(g_titleFont),
+                        TRUE);
     SetDlgItemTextA(box, IDC_ABOUT_NOTICE, QX_NOTICE_TEXT);
     return TRUE;
 }
@@ -47,9 +48,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM) 
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(box);
     case WM_COMMAND: return OnCommand(box, wParam);
-    case WM_DESTROY:
-        g_aboutBox = nullptr;
-        return FALSE;
+    case WM_DESTROY: g_aboutBox = nullptr; return FALSE;
     default: return FALSE;
     }
 }

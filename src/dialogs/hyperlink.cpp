@@ -79,7 +79,8 @@ void MakeHyperlink(HWND control) {
         const auto parentProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(parent, GWLP_WNDPROC));
         if (parentProc != HyperlinkParentProc) {  // a parent with several links: once only
             SetPropA(parent, HYPERLINK_PROP_ORIGINAL_PROC, reinterpret_cast<HANDLE>(parentProc));
-            SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HyperlinkParentProc));
+            SetWindowLongPtrA(parent, GWLP_WNDPROC,
+                              reinterpret_cast<LONG_PTR>(HyperlinkParentProc));
         }
     }
 

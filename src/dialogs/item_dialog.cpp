@@ -12,7 +12,7 @@
 #include "dialogs/item_validation.h"
 #include "link/frame_io.h"
 #include "panel/combo_fill.h"
-#include "panel/item_commands.h"
+#include "panel/row_rules.h"
 #include "res/resource.h"
 
 namespace {
@@ -54,7 +54,8 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
     // (and Save then stores -1). Passing -1 says so explicitly: Wine keeps the
     // old selection for an index past the end, where Windows clears it.
     const LRESULT count = SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCOUNT, 0, 0);
-    const WPARAM index = config.testType < static_cast<uint32_t>(count) ? config.testType : static_cast<WPARAM>(-1);
+    const WPARAM index =
+        config.testType < static_cast<uint32_t>(count) ? config.testType : static_cast<WPARAM>(-1);
     SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_SETCURSEL, index, 0);
     if (config.mailOnDown != 0)
         CheckDlgButton(dialog, IDC_ITEM_MAIL_DOWN, BST_CHECKED);
@@ -65,8 +66,8 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
 INT_PTR OnInitDialog(HWND dialog) {
     g_headingErrorFlag = 0;
     CreateHeadingFontOnce(dialog);
-    SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(g_headingFont),
-                        TRUE);
+    SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(g_headingFont), TRUE);
     CenterWindow(dialog);
 
     SendDlgItemMessageA(dialog, IDC_ITEM_NAME, EM_LIMITTEXT, NAME_FIELD - 1, 0);
@@ -120,7 +121,8 @@ void ShowFailure(HWND dialog, const char* message) {
     HWND heading = GetDlgItem(dialog, IDC_ITEM_HEADING);
     SetWindowTextA(heading, message);
     g_headingErrorFlag = 1;
-    RedrawWindow(heading, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ERASENOW);
+    RedrawWindow(heading, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ERASENOW);
 }
 
 void OnSave(HWND dialog) {
@@ -128,15 +130,12 @@ void OnSave(HWND dialog) {
     char host[NAME_FIELD];
     const ItemFields fields = ReadFields(dialog, name, host);
 
-    Pkt sPkt;
-    std::memset(&sPkt, 0, sizeof sPkt);
+    Pkt sPkt =
+        g_editMode == 1 ? MakeRequest(CODE_ITEM_NEW) : MakeRequest(CODE_ITEM_EDIT, g_editItemId);
     if (const char* failure = ValidateItemFields(fields, &sPkt.config)) {
         ShowFailure(dialog, failure);
         return;
     }
-    sPkt.kind = KIND_REQUEST;
-    sPkt.code = g_editMode == 1 ? CODE_ITEM_NEW : CODE_ITEM_EDIT;
-    sPkt.itemId = g_editMode == 1 ? 0 : g_editItemId;
     // Without a connection the socket layer refuses the frame silently; the
     // dialog closes all the same.
     SendPkt(&sPkt);
@@ -155,7 +154,9 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
     switch (GetDlgCtrlID(control)) {
     case IDC_ITEM_HEADING:
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, g_headingErrorFlag ? ITEM_HEADING_ERROR_COLOUR : RGB(0, 0, 0));
+        // The greeting in black, a failed Save's message in the red-orange of a
+        // host that is down.
+        SetTextColor(dc, g_headingErrorFlag ? COLOUR_RED_ORANGE : COLOUR_BLACK);
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case IDC_ITEM_NOTE: return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     default: return FALSE;

@@ -4,7 +4,4 @@
 
 #include <windows.h>
 
-// Heading colours: black for the greeting, this red-orange for a failed Save.
-constexpr COLORREF ITEM_HEADING_ERROR_COLOUR = RGB(255, 51, 0);
-
 INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,10 +9,7 @@
 #include "dialogs/settings_pages.h"
 #include "link/frame_io.h"
 #include "link/session.h"
-#include "panel/item_commands.h"
 #include "res/resource.h"
-
-HWND g_settingsPage;
 
 namespace {
 

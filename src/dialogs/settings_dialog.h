@@ -6,9 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-// The page dialog shown in the frame, or null. The page clears it too when
-// it closes itself.
-extern HWND g_settingsPage;
+#include "dialogs/settings_pages.h"
 
 INT_PTR CALLBACK SettingsDialogProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
 

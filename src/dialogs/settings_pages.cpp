@@ -4,9 +4,10 @@
 // the bytes up to the new NUL; what the server sent behind it stays.
 #include "dialogs/settings_pages.h"
 
-#include "dialogs/settings_dialog.h"
 #include "link/session.h"
 #include "res/resource.h"
+
+HWND g_settingsPage;
 
 namespace {
 

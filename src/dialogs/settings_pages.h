@@ -5,5 +5,9 @@
 
 #include <windows.h>
 
+// The page dialog shown in the settings dialog's frame, or null. The page
+// clears it too when it closes itself.
+extern HWND g_settingsPage;
+
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EmailPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

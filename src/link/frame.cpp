@@ -15,8 +15,8 @@ size_t BuildFrame(uint8_t* out, size_t outSize, const void* record, size_t lengt
     return FRAME_HEADER_SIZE + length;
 }
 
-void FeedFrameReassembler(FrameReassembler& r, const uint8_t* bytes, size_t count,
-                          FrameSink sink, void* context) {
+void FeedFrameReassembler(FrameReassembler& r, const uint8_t* bytes, size_t count, FrameSink sink,
+                          void* context) {
     for (size_t i = 0; i < count; ++i) {
         const uint8_t b = bytes[i];
         switch (r.state) {

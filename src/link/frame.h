@@ -37,8 +37,8 @@ struct FrameReassembler {
 // Runs every byte through the reassembler. A header announcing more than
 // 2048 bytes is dropped and the search for the magic resumes with the next
 // byte; a header announcing 0 bytes is dropped the same way (nothing to deliver).
-void FeedFrameReassembler(FrameReassembler& r, const uint8_t* bytes, size_t count,
-                          FrameSink sink, void* context);
+void FeedFrameReassembler(FrameReassembler& r, const uint8_t* bytes, size_t count, FrameSink sink,
+                          void* context);
 
 inline void ResetFrameReassembler(FrameReassembler& r) {
     r.state = WAIT_MAGIC1;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "link/frame.h"
+#include "link/frame_trace.h"
 #include "link/session.h"
 
 namespace {
@@ -12,19 +13,38 @@ namespace {
 // Lives for the whole run: a frame may be split across any number of receives.
 FrameReassembler g_reassembler;
 
-void DeliverToDispatcher(void*, const uint8_t* payload, size_t length) {
-    HandleServerMessage(payload, length);
+FrameTransport g_transport;
+ServerMessageHandler g_messageHandler;
+
+void DeliverToHandler(void*, const uint8_t* payload, size_t length) {
+    if (FrameTraceOpen()) {
+        uint8_t frame[FRAME_HEADER_SIZE + FRAME_MAX_PAYLOAD];
+        const size_t frameLength = BuildFrame(frame, sizeof frame, payload, length);
+        TraceFrame("recv", frame, frameLength);
+    }
+    if (g_messageHandler != nullptr)
+        g_messageHandler(payload, length);
 }
 
 int SendFramed(const void* record, size_t length) {
     uint8_t packet_buf[FRAME_BUFFER_SIZE];
     const size_t frameLength = BuildFrame(packet_buf, sizeof packet_buf, record, length);
-    if (frameLength == 0)
+    if (frameLength == 0 || g_transport == nullptr)
         return 0;
-    return FrameTransportSend(packet_buf, frameLength);
+    const int rc = g_transport(packet_buf, frameLength);
+    TraceFrame(rc == 1 ? "sent" : "not sent", packet_buf, frameLength);
+    return rc;
 }
 
 }  // namespace
+
+void SetFrameTransport(FrameTransport transport) {
+    g_transport = transport;
+}
+
+void SetServerMessageHandler(ServerMessageHandler handler) {
+    g_messageHandler = handler;
+}
 
 int SendPkt(const Pkt* pkt) {
     return SendFramed(pkt, sizeof(Pkt));
@@ -37,7 +57,7 @@ int SendRecord(const void* record, size_t length) {
 }
 
 void FeedFrameBytes(const uint8_t* bytes, size_t count) {
-    FeedFrameReassembler(g_reassembler, bytes, count, DeliverToDispatcher, nullptr);
+    FeedFrameReassembler(g_reassembler, bytes, count, DeliverToHandler, nullptr);
 }
 
 void ResetFrameReassembler() {
@@ -53,15 +73,9 @@ void SendSyncSequence(uint32_t depth) {
     cfg.code = CODE_SETTINGS_GET;
     SendRecord(&cfg, sizeof cfg);
 
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = CODE_ITEM_LIST;
-    SendPkt(&pkt);
+    const Pkt items = MakeRequest(CODE_ITEM_LIST);
+    SendPkt(&items);
 
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = CODE_EVENTS;
-    pkt.param = depth;
-    SendPkt(&pkt);
+    const Pkt events = MakeRequest(CODE_EVENTS, 0, depth);
+    SendPkt(&events);
 }

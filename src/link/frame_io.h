@@ -17,7 +17,7 @@ int SendPkt(const Pkt* pkt);
 int SendRecord(const void* record, size_t length);
 
 // Runs the bytes of one receive notification through the reassembler; every
-// complete payload goes to HandleServerMessage before the next byte is read.
+// complete payload goes to the message handler before the next byte is read.
 void FeedFrameBytes(const uint8_t* bytes, size_t count);
 
 // Drops any half-received frame; the next byte is searched for the magic.
@@ -27,11 +27,14 @@ void ResetFrameReassembler();
 // order, without waiting for answers. Clears g_settingsAvailable first.
 void SendSyncSequence(uint32_t depth);
 
-// --- Provided by the rest of the program (link-time seams) ---
+// --- Seams: the program registers the real ones at start-up, tests their own ---
 
 // Queues one whole frame on the server connection, or none of it; returns a
-// socket-layer result code.
-int FrameTransportSend(const uint8_t* frame, size_t length);
+// socket-layer result code. Without one, every frame is dropped (result 0).
+using FrameTransport = int (*)(const uint8_t* frame, size_t length);
+void SetFrameTransport(FrameTransport transport);
 
-// The message dispatcher: one call per complete payload.
-void HandleServerMessage(const uint8_t* payload, size_t length);
+// Receives every complete payload, synchronously, in the order received.
+// Without one, payloads are dropped.
+using ServerMessageHandler = void (*)(const uint8_t* payload, size_t length);
+void SetServerMessageHandler(ServerMessageHandler handler);

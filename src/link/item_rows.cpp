@@ -11,7 +11,6 @@
 #include "link/item_index.h"
 #include "link/record_memory.h"
 #include "panel/list_batch.h"
-#include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
 #include "panel/tray_icon.h"
 

@@ -35,7 +35,11 @@ struct IndexAllocator {
     }
     void deallocate(T* p, size_t n) { std::allocator<T>().deallocate(p, n); }
     template <typename U>
-    bool operator==(const IndexAllocator<U>&) const { return true; }
+    bool operator==(const IndexAllocator<U>&) const {
+        return true;
+    }
     template <typename U>
-    bool operator!=(const IndexAllocator<U>&) const { return false; }
+    bool operator!=(const IndexAllocator<U>&) const {
+        return false;
+    }
 };

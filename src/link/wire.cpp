@@ -10,6 +10,16 @@ const char* TestTypeText(uint32_t testType) {
     return testType < count ? testTypeNames[testType] : "Unknown";
 }
 
+Pkt MakeRequest(uint32_t code, uint32_t itemId, uint32_t param) {
+    Pkt pkt;
+    std::memset(&pkt, 0, sizeof pkt);
+    pkt.kind = KIND_REQUEST;
+    pkt.code = code;
+    pkt.itemId = itemId;
+    pkt.param = param;
+    return pkt;
+}
+
 void DecodeRecord(void* record, size_t recordSize, const uint8_t* payload, size_t length) {
     std::memset(record, 0, recordSize);
     if (payload != nullptr)

@@ -52,7 +52,6 @@ constexpr uint8_t FRAME_MAGIC2 = 0x58;  // 'X'
 constexpr size_t FRAME_HEADER_SIZE = 4;
 constexpr size_t FRAME_MAX_PAYLOAD = 2048;  // largest payload the receiver accepts
 constexpr size_t FRAME_BUFFER_SIZE = 2048;  // the sender's frame buffer
-constexpr size_t FRAME_MAX_SEND_PAYLOAD = FRAME_BUFFER_SIZE - FRAME_HEADER_SIZE;
 
 constexpr size_t NAME_FIELD = 80;  // every 80-byte text field holds at most 79 characters
 
@@ -169,6 +168,10 @@ extern const char* const testTypeNames[];
 
 // The text shown for a testType; "Unknown" for a value outside the table.
 const char* TestTypeText(uint32_t testType);
+
+// A request Pkt as every command builds it: zero-filled, then kind
+// KIND_REQUEST and the given code, item id and param.
+Pkt MakeRequest(uint32_t code, uint32_t itemId = 0, uint32_t param = 0);
 
 // Copies a received record out of a payload of any length: the record is
 // zero-filled first and at most its own size is copied, so a short payload

@@ -7,8 +7,5 @@
 // digits separated by single dots (group values are not limited).
 bool IsDottedQuad(const char* text);
 
-// inet_addr of the text, unchecked: network byte order, 0xFFFFFFFF when invalid.
-uint32_t ParseDottedQuad(const char* text);
-
 // Writes "%u.%u.%u.%u" from the least significant byte up into out (16 bytes).
 void FormatDottedQuad(uint32_t address, char* out16);

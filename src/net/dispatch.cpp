@@ -11,15 +11,6 @@ void Notify(SocketEntry* e, uint32_t event, uint32_t value) {
         e->callback(e->context, event, value, 0, 0);
 }
 
-// Releases the entry, then tells its owner; the entry is free during the call.
-void ReleaseAndNotify(SocketEntry* e, uint32_t event) {
-    const uint32_t context = e->context;
-    const SocketCallback callback = e->callback;
-    ReleaseEntry(e, true);
-    if (callback != nullptr)
-        callback(context, event, 0, 0, 0);
-}
-
 // False once a callback has released the entry (or even shut the layer down).
 bool StillSame(const SocketEntry* e, uint32_t generation) {
     return g_socketLayer.started && e->inUse && e->generation == generation;
@@ -120,23 +111,14 @@ void SocketDispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return;  // released since the notification was posted
     const int error = WSAGETSELECTERROR(lParam);
     switch (WSAGETSELECTEVENT(lParam)) {
-    case FD_READ:
-        OnRead(e);
-        break;
-    case FD_CLOSE:
-        OnClose(e);
-        break;
-    case FD_CONNECT:
-        OnConnect(e, error);
-        break;
-    case FD_ACCEPT:
-        OnAccept(e, error);
-        break;
+    case FD_READ: OnRead(e); break;
+    case FD_CLOSE: OnClose(e); break;
+    case FD_CONNECT: OnConnect(e, error); break;
+    case FD_ACCEPT: OnAccept(e, error); break;
     case FD_WRITE:
         if (e->entryState == ENTRY_OPEN)
             ResumeSendQueue(e);
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -6,11 +6,61 @@
 // itself: it adds FD_WRITE to the socket's registration and waits for it, so
 // a stalled peer costs no CPU. The refused bytes stay at the head of the ring
 // and leave first when the socket is writable again.
+//
+// Any other failure never brings FD_WRITE. Short of buffers (WSAENOBUFS),
+// the pump tries again a little later; every other error means the
+// connection is broken, and it ends as a failed receive would, with
+// SOCK_EVENT_CLOSED to its owner. A pump message that cannot be posted (the
+// message queue is full) is retried the same way, later, by a timer: a timer
+// needs no room in the queue.
 #include <cstring>
 
 #include "net/socket_table.h"
 
 namespace {
+
+// One-shot retry timers on the layer's window, one id per table entry.
+constexpr UINT_PTR RETRY_TIMER_BASE = 0x7100;
+constexpr UINT RETRY_DELAY_MS = 50;
+
+int g_failPumpPosts;
+int g_failSends;
+int g_failSendError;
+
+bool PostPumpMessage(const SocketEntry* e) {
+    if (g_failPumpPosts != 0) {
+        if (g_failPumpPosts > 0)
+            --g_failPumpPosts;
+        return false;
+    }
+    return PostMessageA(g_socketLayer.window, WM_SOCKET_SEND, static_cast<WPARAM>(e->entryIndex),
+                        0) != 0;
+}
+
+// send(), or the failure a test asked for.
+int SendRun(SOCKET sock, const uint8_t* run, uint32_t n) {
+    if (g_failSends != 0) {
+        if (g_failSends > 0)
+            --g_failSends;
+        WSASetLastError(g_failSendError);
+        return SOCKET_ERROR;
+    }
+    return send(sock, reinterpret_cast<const char*>(run), static_cast<int>(n), 0);
+}
+
+void CALLBACK RetryTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    const int32_t index = static_cast<int32_t>(id - RETRY_TIMER_BASE);
+    if (EntryAt(index) != nullptr)
+        PumpSendQueue(static_cast<WPARAM>(index));
+}
+
+// Runs the pump for this entry again after RETRY_DELAY_MS. If even the timer
+// cannot be set, the next SocketQueueSend or FD_WRITE starts the pump again.
+void RetryLater(const SocketEntry* e) {
+    SetTimer(g_socketLayer.window, RETRY_TIMER_BASE + static_cast<UINT_PTR>(e->entryIndex),
+             RETRY_DELAY_MS, RetryTimerProc);
+}
 
 // Holds a queue's lock for one ring operation.
 class QueueLock {
@@ -32,11 +82,15 @@ bool HasQueue(const SocketEntry* e) {
 // One pump message per connection is enough: a burst of small sends (the
 // acknowledgements of a flood of events) then costs one send() per message
 // loop turn instead of one message and one send() each.
+// The flag is set only for a post that went in, so a failed one cannot leave
+// it standing with no message to clear it.
 void PostPump(SocketEntry* e) {
     if (e->pumpPosted)
         return;
-    e->pumpPosted = 1;
-    PostMessageA(g_socketLayer.window, WM_SOCKET_SEND, static_cast<WPARAM>(e->entryIndex), 0);
+    if (PostPumpMessage(e))
+        e->pumpPosted = 1;
+    else
+        RetryLater(e);
 }
 
 // Stops retrying until the socket is writable again.
@@ -102,6 +156,7 @@ void PumpSendQueue(WPARAM index) {
 
     uint32_t budget = SEND_BURST;
     bool refused = false;
+    bool retry = false;
     while (budget > 0) {
         const uint8_t* run;
         uint32_t n;
@@ -113,11 +168,17 @@ void PumpSendQueue(WPARAM index) {
             break;
         // The run stays in the ring until send() has taken it, so a refusal
         // leaves those bytes first in line; a partial send takes only its part.
-        const int sent = send(e->sock, reinterpret_cast<const char*>(run), static_cast<int>(n), 0);
+        const int sent = SendRun(e->sock, run, n);
         if (sent <= 0) {
-            // WSAEWOULDBLOCK, or a broken connection whose FD_CLOSE or failed
-            // receive will release the entry: either way, wait.
-            refused = true;
+            const int error = sent == 0 ? WSAEWOULDBLOCK : WSAGetLastError();
+            if (error == WSAEWOULDBLOCK) {
+                refused = true;
+            } else if (error == WSAENOBUFS) {
+                retry = true;
+            } else {
+                ReleaseAndNotify(e, SOCK_EVENT_CLOSED);
+                return;
+            }
             break;
         }
         {
@@ -141,7 +202,19 @@ void PumpSendQueue(WPARAM index) {
         return;
     }
     e->writeWaiting = 0;
-    PostPump(e);
+    if (retry)
+        RetryLater(e);
+    else
+        PostPump(e);
+}
+
+void FailPumpPostsForTesting(int count) {
+    g_failPumpPosts = count;
+}
+
+void FailSendsForTesting(int count, int error) {
+    g_failSends = count;
+    g_failSendError = error;
 }
 
 void ResumeSendQueue(SocketEntry* e) {

@@ -14,7 +14,6 @@
 #define WM_SOCKET_SEND (WM_USER + 101)
 
 constexpr int SOCKET_TABLE_SIZE = 2100;
-constexpr uint32_t SOCKET_HASH_BUCKETS = 1u << 18;
 constexpr uint32_t SEND_QUEUE_SIZE = 262144;  // holds at most 262143 bytes
 constexpr uint32_t SEND_BURST = 1024;         // bytes sent per WM_SOCKET_SEND at most
 constexpr int RECEIVE_CHUNK = 2048;           // bytes read per FD_READ at most
@@ -39,10 +38,10 @@ enum : int {
 
 // Callback events.
 enum : uint32_t {
-    SOCK_EVENT_DATA = 0,            // value = bytes received into the receive buffer
-    SOCK_EVENT_CLOSED = 1,          // entry already released
+    SOCK_EVENT_DATA = 0,    // value = bytes received into the receive buffer
+    SOCK_EVENT_CLOSED = 1,  // entry already released
     SOCK_EVENT_CONNECTED = 2,
-    SOCK_EVENT_ACCEPT = 3,          // value = entryIndex for the new connection; return its context or -1
+    SOCK_EVENT_ACCEPT = 3,  // value = entryIndex for the new connection; return its context or -1
     SOCK_EVENT_ACCEPTED = 4,
     SOCK_EVENT_CONNECT_FAILED = 5,  // entry already released
 };
@@ -79,4 +78,6 @@ int SocketSendTo(int32_t index, uint32_t address, uint16_t port, const void* dat
 int SocketSendToText(int32_t index, const char* address, const void* data, int32_t length,
                      int32_t* sent);
 int ResolveHostName(const char* name, char* out16);
+// inet_addr of the text, unchecked: network byte order, 0xFFFFFFFF when invalid.
+uint32_t ParseDottedQuad(const char* text);
 int GetLocalHostName(char* buffer, int32_t size);

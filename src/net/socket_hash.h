@@ -15,7 +15,8 @@ struct SocketLink {
 };
 
 constexpr uint32_t SOCKET_HASH_BITS = 18;
-constexpr uint32_t SOCKET_HASH_MASK = (1u << SOCKET_HASH_BITS) - 1;
+constexpr uint32_t SOCKET_HASH_BUCKETS = 1u << SOCKET_HASH_BITS;
+constexpr uint32_t SOCKET_HASH_MASK = SOCKET_HASH_BUCKETS - 1;
 
 // Bucket of (a, b, c); the layer hashes (socket, 0, 0).
 uint32_t SocketHash(uint32_t a, uint32_t b, uint32_t c);

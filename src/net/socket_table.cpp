@@ -86,6 +86,7 @@ bool CreateSendQueue(SocketEntry* entry) {
     InitializeCriticalSection(&q.lock);
     entry->writeWatched = 0;
     entry->writeWaiting = 0;
+    entry->pumpPosted = 0;
     return true;
 }
 
@@ -105,7 +106,16 @@ void ReleaseEntry(SocketEntry* entry, bool close) {
     entry->sock = 0;
     entry->writeWatched = 0;
     entry->writeWaiting = 0;
+    entry->pumpPosted = 0;
     ++entry->generation;
+}
+
+void ReleaseAndNotify(SocketEntry* entry, uint32_t event) {
+    const uint32_t context = entry->context;
+    const SocketCallback callback = entry->callback;
+    ReleaseEntry(entry, true);
+    if (callback != nullptr)
+        callback(context, event, 0, 0, 0);
 }
 
 bool RegisterEvents(SocketEntry* entry, long events) {

@@ -67,9 +67,19 @@ bool CreateSendQueue(SocketEntry* entry);
 // Frees the entry (see the lifecycle in socket.h); closes its socket when `close`.
 void ReleaseEntry(SocketEntry* entry, bool close);
 
+// Releases the entry (closing its socket), then tells its owner `event`; the
+// entry is free during the call.
+void ReleaseAndNotify(SocketEntry* entry, uint32_t event);
+
 // Registers the entry's socket for WM_SOCKET_EVENT with `events`; true on success.
 bool RegisterEvents(SocketEntry* entry, long events);
 
 // The send pump run by WM_SOCKET_SEND, and its wake-up when the socket is writable again.
 void PumpSendQueue(WPARAM index);
 void ResumeSendQueue(SocketEntry* entry);
+
+// Test seams: the next `count` posts of WM_SOCKET_SEND fail as if the
+// message queue were full; the next `count` send() calls of the pump fail
+// with `error` (a negative count: every call until reset with 0).
+void FailPumpPostsForTesting(int count);
+void FailSendsForTesting(int count, int error);

@@ -46,8 +46,9 @@ void FormatTrayTip(char* out, size_t size, bool connected, const ItemCounts& cou
     if (!connected)
         std::snprintf(out, size, "Quorvex Client");
     else
-        std::snprintf(out, size, "Quorvex Client: %u up, %u down, %u stopped", static_cast<unsigned>(counts.Up()),
-                      static_cast<unsigned>(counts.Down()), static_cast<unsigned>(counts.Stopped()));
+        std::snprintf(out, size, "Quorvex Client: %u up, %u down, %u stopped",
+                      static_cast<unsigned>(counts.Up()), static_cast<unsigned>(counts.Down()),
+                      static_cast<unsigned>(counts.Stopped()));
 }
 
 Transition StatusTransition(uint32_t oldStarted, uint32_t oldUp, uint32_t newUp) {
@@ -110,7 +111,8 @@ void AlertGatherer::Touch(uint32_t nowMs) {
     }
 }
 
-void AlertGatherer::NoteTransition(uint32_t itemId, const char* name, Transition transition, uint32_t nowMs) {
+void AlertGatherer::NoteTransition(uint32_t itemId, const char* name, Transition transition,
+                                   uint32_t nowMs) {
     if (transition == Transition::None)
         return;
     const bool isUp = transition == Transition::CameUp;
@@ -135,7 +137,8 @@ void AlertGatherer::NoteConnectionLost(const char* ip, uint16_t port, uint32_t n
     hosts_.clear();
     hostIndex_.clear();
     connectionLost_ = true;
-    std::snprintf(lostText_, sizeof lostText_, "Server %s, port %u", ip, static_cast<unsigned>(port));
+    std::snprintf(lostText_, sizeof lostText_, "Server %s, port %u", ip,
+                  static_cast<unsigned>(port));
     Touch(nowMs);
 }
 
@@ -200,7 +203,8 @@ void AlertGatherer::ComposeHosts(Balloon* balloon, CharSizeFn charSize) const {
         if (used == 0 && kinds == 1 && count[k] == 1)
             std::snprintf(part, sizeof part, "%s", KIND_SINGLE_TITLE[k]);
         else if (used == 0)
-            std::snprintf(part, sizeof part, "%u host%s %s", count[k], count[k] == 1 ? "" : "s", KIND_WORD[k]);
+            std::snprintf(part, sizeof part, "%u host%s %s", count[k], count[k] == 1 ? "" : "s",
+                          KIND_WORD[k]);
         else
             std::snprintf(part, sizeof part, ", %u %s", count[k], KIND_WORD[k]);
         Append(title, &used, sizeof title - 1, part);
@@ -225,12 +229,16 @@ void AlertGatherer::ComposeHosts(Balloon* balloon, CharSizeFn charSize) const {
             else
                 CutText(name, sizeof h.name - 1, h.name, charSize);
             char piece[sizeof name + 16];
-            std::snprintf(piece, sizeof piece, "%s%s%s", first && used > 0 ? "\n" : first ? "" : ", ",
+            std::snprintf(piece, sizeof piece, "%s%s%s",
+                          first && used > 0 ? "\n"
+                          : first           ? ""
+                                            : ", ",
                           first && kinds > 1 ? KIND_LINE[k] : "", name);
             // Keep room for the " and N more" that the hosts after this one would need.
             char more[32] = "";
             if (total - shown - 1 > 0)
-                std::snprintf(more, sizeof more, " and %u more", static_cast<unsigned>(total - shown - 1));
+                std::snprintf(more, sizeof more, " and %u more",
+                              static_cast<unsigned>(total - shown - 1));
             if (used + std::strlen(piece) + std::strlen(more) > BALLOON_TEXT_LIMIT) {
                 full = true;
                 break;
@@ -242,7 +250,8 @@ void AlertGatherer::ComposeHosts(Balloon* balloon, CharSizeFn charSize) const {
     }
     if (shown < total) {
         char more[32];
-        std::snprintf(more, sizeof more, "%sand %u more", shown > 0 ? " " : "", static_cast<unsigned>(total - shown));
+        std::snprintf(more, sizeof more, "%sand %u more", shown > 0 ? " " : "",
+                      static_cast<unsigned>(total - shown));
         Append(text, &used, BALLOON_TEXT_LIMIT, more);
     }
     balloon->warning = count[KIND_DOWN] > 0 || count[KIND_FLAPPING] > 0;

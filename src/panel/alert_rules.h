@@ -100,7 +100,7 @@ private:
     struct Host {
         uint32_t itemId;
         char name[81];  // a whole 80-byte name field
-        bool wasUp;  // before its first change in this interval
+        bool wasUp;     // before its first change in this interval
         bool isUp;
     };
     void Touch(uint32_t nowMs);

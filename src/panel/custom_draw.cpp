@@ -1,8 +1,10 @@
 // Row colours of the test items list and the events list, applied through
 // list-view custom draw. The rules themselves live in row_rules.cpp; this
 // file only reads the row's record and fills in NMLVCUSTOMDRAW.
+#include "panel/custom_draw.h"
+
+#include "app/app.h"
 #include "link/wire.h"
-#include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
 
 namespace {
@@ -38,10 +40,11 @@ LRESULT ItemListCustomDraw(NMLVCUSTOMDRAW* draw) {
 
 LRESULT EventListCustomDraw(NMLVCUSTOMDRAW* draw) {
     if (draw->nmcd.dwDrawStage == DRAW_STAGE_SUBITEM_PREPAINT) {
-        auto event = static_cast<const EventRecord*>(RowRecord(g_eventsList, draw->nmcd.dwItemSpec));
+        auto event =
+            static_cast<const EventRecord*>(RowRecord(g_eventsList, draw->nmcd.dwItemSpec));
         draw->clrTextBk = COLOUR_WHITE;
-        draw->clrText = event != nullptr ? EventTextColour(event->text, sizeof event->text)
-                                         : COLOUR_BLACK;
+        draw->clrText =
+            event != nullptr ? EventTextColour(event->text, sizeof event->text) : COLOUR_BLACK;
     }
     return CustomDrawResult(draw->nmcd.dwDrawStage);
 }

@@ -15,14 +15,9 @@
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/session.h"
-#include "panel/monitor_panel.h"
+#include "panel/event_depth.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
-
-HWND g_itemDialog;
-HWND g_settingsDialog;
-uint32_t g_itemDialogMode;
-TestItem* g_itemUnderEdit;
 
 namespace {
 
@@ -37,11 +32,7 @@ bool ConnectedOrLogged() {
 }
 
 void SendItemRequest(uint32_t code, uint32_t itemId) {
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = code;
-    pkt.itemId = itemId;
+    const Pkt pkt = MakeRequest(code, itemId);
     SendPkt(&pkt);
 }
 
@@ -56,14 +47,11 @@ void SendForSelected(uint32_t code) {
 
 void OpenItemDialog(uint32_t mode) {
     g_itemDialogMode = mode;
-    g_itemDialog = OpenModelessDialog(g_instance, g_monitorPanel, TestItemDialogProc, IDD_TEST_ITEM);
+    g_itemDialog =
+        OpenModelessDialog(g_instance, g_monitorPanel, TestItemDialogProc, IDD_TEST_ITEM);
 }
 
 }  // namespace
-
-bool AnyItemDialogOpen() {
-    return g_itemDialog != nullptr || g_settingsDialog != nullptr || g_aboutBox != nullptr;
-}
 
 void CmdNewItem() {
     if (AnyItemDialogOpen() || !ConnectedOrLogged())
@@ -103,8 +91,8 @@ void CmdDeleteItem() {
     char question[128];
     snprintf(question, sizeof question, "Delete item: %s ?", name);
 
-    if (MessageBoxA(g_monitorPanel, question, "Item delete confirmation", MB_YESNO | MB_ICONWARNING) !=
-        IDYES)
+    if (MessageBoxA(g_monitorPanel, question, "Item delete confirmation",
+                    MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     SendItemRequest(CODE_ITEM_DELETE, itemId);
 }
@@ -124,7 +112,8 @@ void CmdSettings() {
         LogStatus(NO_SETTINGS_TEXT);
         return;
     }
-    g_settingsDialog = OpenModelessDialog(g_instance, g_monitorPanel, SettingsDialogProc, IDD_SETTINGS);
+    g_settingsDialog =
+        OpenModelessDialog(g_instance, g_monitorPanel, SettingsDialogProc, IDD_SETTINGS);
 }
 
 void CmdReloadEvents() {
@@ -132,11 +121,7 @@ void CmdReloadEvents() {
     if (!ConnectedOrLogged())
         return;
     ClearEventRows();
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = CODE_EVENTS;
-    pkt.param = SelectedEventDepth();
+    const Pkt pkt = MakeRequest(CODE_EVENTS, 0, SelectedEventDepth());
     SendPkt(&pkt);
 }
 

@@ -1,6 +1,7 @@
 // The commands the user gives on test items and the server (from the panel's
-// buttons and the "Tools" menu), the single dialog rule, and the selection
-// lookup. Each command either opens a modeless dialog or sends one Pkt.
+// buttons and the "Tools" menu) and the selection lookup. Each command either
+// opens a modeless dialog or sends one Pkt. The single dialog rule and its
+// handles are in app/app.h.
 #pragma once
 
 #include <windows.h>
@@ -8,15 +9,6 @@
 #include <cstdint>
 
 #include "link/wire.h"
-
-extern HWND g_itemDialog;          // open test item dialog or null; the dialog clears it
-extern HWND g_settingsDialog;      // open server settings dialog or null; the dialog clears it
-extern uint32_t g_itemDialogMode;  // 1: the item dialog creates an item; 0: it edits g_itemUnderEdit
-extern TestItem* g_itemUnderEdit;  // row record shown by the item dialog in edit mode
-
-// The single dialog rule: true while the item dialog, the settings dialog or
-// the About box is open.
-bool AnyItemDialogOpen();
 
 void CmdNewItem();
 void CmdEditItem();

@@ -8,14 +8,11 @@
 #include "link/client_config.h"
 #include "link/server_connection.h"
 #include "link/session.h"
-#include "panel/combo_fill.h"
+#include "panel/custom_draw.h"
+#include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
-
-HWND g_itemsList;
-HWND g_eventsList;
-HWND g_statusLog;
 
 namespace {
 
@@ -26,24 +23,19 @@ HIMAGELIST s_buttonImages[7];
 // The DPI that the column widths and button images were made for.
 UINT s_panelDpi = USER_DEFAULT_SCREEN_DPI;
 
-// Shell icon id 255 means "the program's own icon with ownIconId"; any other
-// value would name an icon of shell32.dll. Every button uses its own icon.
-constexpr int OWN_ICON = 255;
+// Every button shows one of the program's own icons.
 struct ButtonIcon {
     int buttonId;
-    int shellIconId;
-    int ownIconId;
+    int iconId;
 };
 const ButtonIcon kButtonIcons[] = {
-    {IDC_PANEL_CONNECT, OWN_ICON, IDI_CONNECT},
-    {IDC_PANEL_NEW_ITEM, OWN_ICON, IDI_APP},
-    {IDC_PANEL_EDIT_ITEM, OWN_ICON, IDI_EDIT_ITEM},
-    {IDC_PANEL_DELETE_ITEM, OWN_ICON, IDI_DELETE_ITEM},
-    {IDC_PANEL_START_TEST, OWN_ICON, IDI_START_TEST},
-    {IDC_PANEL_STOP_TEST, OWN_ICON, IDI_STOP_TEST},
-    {IDC_PANEL_SETTINGS, OWN_ICON, IDI_SETTINGS},
+    {IDC_PANEL_CONNECT, IDI_CONNECT},       {IDC_PANEL_NEW_ITEM, IDI_APP},
+    {IDC_PANEL_EDIT_ITEM, IDI_EDIT_ITEM},   {IDC_PANEL_DELETE_ITEM, IDI_DELETE_ITEM},
+    {IDC_PANEL_START_TEST, IDI_START_TEST}, {IDC_PANEL_STOP_TEST, IDI_STOP_TEST},
+    {IDC_PANEL_SETTINGS, IDI_SETTINGS},
 };
-static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] == sizeof s_buttonImages / sizeof s_buttonImages[0],
+static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] ==
+                  sizeof s_buttonImages / sizeof s_buttonImages[0],
               "one image list per button");
 
 // Column tables: titles in 40-byte slots, widths in pixels at 96 DPI, formats.
@@ -59,14 +51,9 @@ char kLogTitles[2][40] = {"Timestamp", "Event text"};
 const int kLogWidths[2] = {140, 530};
 const int kLogFormats[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
 
-// Index = param of an events request.
-const char* const kDepthNames[] = {"Today", "This Month", "All Time", nullptr};
-constexpr int DEFAULT_DEPTH = 1;
-
 // Icons at the small icon size of the panel's DPI; each icon file carries
 // frames from 16 to 64 pixels, and the nearest one is taken.
 void SetUpButtonIcons(HWND dialog, UINT dpi) {
-    HMODULE shell = LoadLibraryA("shell32.dll");
     const int size = SmallIconSize(dpi);
     for (size_t i = 0; i < sizeof kButtonIcons / sizeof kButtonIcons[0]; ++i) {
         const ButtonIcon& row = kButtonIcons[i];
@@ -77,17 +64,14 @@ void SetUpButtonIcons(HWND dialog, UINT dpi) {
         BUTTON_IMAGELIST images = {list, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
         SendDlgItemMessageA(dialog, row.buttonId, BCM_SETIMAGELIST, 0,
                             reinterpret_cast<LPARAM>(&images));
-        HINSTANCE source = row.shellIconId == OWN_ICON ? g_instance : shell;
-        const int id = row.shellIconId == OWN_ICON ? row.ownIconId : row.shellIconId;
-        HICON icon = static_cast<HICON>(LoadImageA(source, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+        HICON icon = static_cast<HICON>(
+            LoadImageA(g_instance, MAKEINTRESOURCEA(row.iconId), IMAGE_ICON, size, size, 0));
         ImageList_ReplaceIcon(list, -1, icon);  // the list keeps a copy
         if (icon != nullptr)
             DestroyIcon(icon);
         if (previous != nullptr)
             ImageList_Destroy(previous);
     }
-    if (shell != nullptr)
-        FreeLibrary(shell);
 }
 
 HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths,
@@ -112,13 +96,16 @@ INT_PTR OnInitDialog(HWND dialog) {
     g_monitorPanel = dialog;
     s_panelDpi = WindowDpi(dialog);
     SetUpButtonIcons(dialog, s_panelDpi);
-    g_itemsList = SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
-    g_eventsList = SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
-    g_statusLog = SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
-    FillCombo(dialog, kDepthNames, IDC_PANEL_DEPTH, DEFAULT_DEPTH);
+    g_itemsList =
+        SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
+    g_eventsList =
+        SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
+    g_statusLog =
+        SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
+    FillEventDepth(dialog);
 
-    char errorText[128] = "";
-    if (!ReadClientConfig("quorvex.ini", &g_clientConfig, errorText))
+    char errorText[CONFIG_ERROR_TEXT] = "";
+    if (!ReadClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, errorText))
         LogStatus(errorText);
 
     // The connect dialog is about to open; the button comes back when it closes.
@@ -165,7 +152,8 @@ INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
     case IDC_PANEL_ITEMS:
         switch (header->code) {
         case NM_CUSTOMDRAW:
-            return ReturnNotifyResult(dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+            return ReturnNotifyResult(
+                dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
         case NM_DBLCLK: CmdEditItem(); break;
         case NM_CLICK: OnItemRowClick(); break;
         default: break;
@@ -173,7 +161,8 @@ INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
         break;
     case IDC_PANEL_EVENTS:
         if (header->code == NM_CUSTOMDRAW)
-            return ReturnNotifyResult(dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+            return ReturnNotifyResult(
+                dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
         break;
     default: break;
     }
@@ -191,6 +180,13 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
 }
 
+void SetConnectButton(const char* caption, BOOL enabled) {
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    if (caption != nullptr)
+        SetWindowTextA(button, caption);
+    EnableWindow(button, enabled);
+}
+
 void ScalePanelForDpi(UINT dpi) {
     if (g_monitorPanel == nullptr || dpi == 0 || dpi == s_panelDpi)
         return;
@@ -202,14 +198,10 @@ void ScalePanelForDpi(UINT dpi) {
         const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
-            SendMessageA(list, LVM_SETCOLUMNWIDTH, i, MulDiv(width, static_cast<int>(dpi), static_cast<int>(s_panelDpi)));
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, i,
+                         MulDiv(width, static_cast<int>(dpi), static_cast<int>(s_panelDpi)));
         }
     }
     SetUpButtonIcons(g_monitorPanel, dpi);
     s_panelDpi = dpi;
-}
-
-uint32_t SelectedEventDepth() {
-    const LRESULT selection = SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_GETCURSEL, 0, 0);
-    return selection == CB_ERR ? DEPTH_ALL_TIME : static_cast<uint32_t>(selection);
 }

@@ -8,22 +8,15 @@
 
 #include <cstdint>
 
-extern HWND g_itemsList;   // test items list (1026); row lParam: heap TestItem
-extern HWND g_eventsList;  // events list (1028); row lParam: heap EventRecord copy
-extern HWND g_statusLog;   // status log (1037); row lParam: 1
+// The list handles (g_itemsList, g_eventsList, g_statusLog) are in app/app.h.
 
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The index of the Event View Depth selection (0 "Today", 1 "This Month",
-// 2 "All Time"); 2 when nothing is selected. The param of an events request.
-uint32_t SelectedEventDepth();
+// Sets the Connect / Disconnect button's caption (unless null) and whether it
+// is enabled; registered as the server connection's button handler.
+void SetConnectButton(const char* caption, BOOL enabled);
 
 // Rescales what the panel sizes in pixels itself (the list columns and the
 // button images) for a new DPI, after the main window moved to a monitor
 // with another scale.
 void ScalePanelForDpi(UINT dpi);
-
-// Custom-draw answers of the two server-fed lists; each sets the cell colours
-// in `draw` where its rule says and returns the value for DWLP_MSGRESULT.
-LRESULT ItemListCustomDraw(NMLVCUSTOMDRAW* draw);
-LRESULT EventListCustomDraw(NMLVCUSTOMDRAW* draw);

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
+#include "app/app.h"
 #include "panel/list_batch.h"
-#include "panel/monitor_panel.h"
 #include "panel/row_rules.h"
 
 namespace {

@@ -100,7 +100,8 @@ void ScheduleBalloon() {
         return;
     const UINT delay = g_alerts.DelayMs(GetTickCount());
     g_balloonPending =
-        SetTimer(g_trayWindow, BALLOON_TIMER, delay > USER_TIMER_MINIMUM ? delay : USER_TIMER_MINIMUM, nullptr) != 0;
+        SetTimer(g_trayWindow, BALLOON_TIMER,
+                 delay > USER_TIMER_MINIMUM ? delay : USER_TIMER_MINIMUM, nullptr) != 0;
 }
 
 bool MainWindowInFront() {
@@ -148,7 +149,8 @@ void ShowIconMenu() {
     if (menu == nullptr)
         return;
     HMENU popup = GetSubMenu(menu, 0);
-    CheckMenuItem(popup, IDM_TRAY_SHOW_ALERTS, MF_BYCOMMAND | (g_showAlerts ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, IDM_TRAY_SHOW_ALERTS,
+                  MF_BYCOMMAND | (g_showAlerts ? MF_CHECKED : MF_UNCHECKED));
     SetMenuDefaultItem(popup, IDM_TRAY_OPEN, FALSE);
     POINT at;
     GetCursorPos(&at);
@@ -217,8 +219,8 @@ bool CreateTrayWindow() {
     wcex.lpszClassName = QX_TRAY_WINDOW_CLASS;
     RegisterClassExA(&wcex);  // already registered when the main window is made again
     // A hidden top-level window: message-only windows miss broadcasts.
-    g_trayWindow = CreateWindowExA(0, QX_TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                   g_instance, nullptr);
+    g_trayWindow = CreateWindowExA(0, QX_TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, g_instance, nullptr);
     return g_trayWindow != nullptr;
 }
 
@@ -237,7 +239,8 @@ void StartTrayIcon() {
     const int size[2] = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
     const int ids[3] = {IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN};
     for (int i = 0; i < 3; ++i)
-        g_icons[i] = static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size[0], size[1], 0));
+        g_icons[i] = static_cast<HICON>(
+            LoadImageA(g_instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size[0], size[1], 0));
     AddIcon();
 }
 

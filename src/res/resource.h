@@ -98,8 +98,9 @@
 #define IDC_ABOUT_VERSION 1065
 #define IDC_ABOUT_NOTICE 1066
 
-// Texts that the code and the resources share.
-#define QX_VERSION_TEXT "Quorvex v1.0.0"
+// Texts that the code and the resources share. The version text
+// (QX_VERSION_TEXT) is configured from the build's version.
+#include "version.h"
 
 // The About box's links (shown text and target) and notice line.
 #define QX_WEB_TEXT "www.quorvex.example"

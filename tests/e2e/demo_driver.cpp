@@ -24,7 +24,9 @@
 
 namespace {
 
-HWND MainWindow() { return FindWindowA(" ", "Quorvex Client"); }
+HWND MainWindow() {
+    return FindWindowA(" ", "Quorvex Client");
+}
 
 int PrintRect(HWND window) {
     RECT r;
@@ -41,7 +43,8 @@ HWND FilledConnectDialog() {
     if (dialog == nullptr)
         return nullptr;
     // Repaint it whole: only a picture is taken, nothing changes in the program.
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300);
     return dialog;
 }
@@ -50,7 +53,9 @@ HWND FilledConnectDialog() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: qx_demo_driver connect [ROWS] | connect-dialog | open ID TITLE | close TITLE | page TITLE N | rect TITLE\n");
+        fprintf(
+            stderr,
+            "usage: qx_demo_driver connect [ROWS] | connect-dialog | open ID TITLE | close TITLE | page TITLE N | rect TITLE\n");
         return 2;
     }
     const char* what = argv[1];
@@ -71,10 +76,13 @@ int main(int argc, char** argv) {
         PostMessageA(dialog, WM_COMMAND, 1047, 0);
         HWND items = PanelControl(MainWindow(), 1026);
         int count = 0;
-        const bool ok = items && WaitFor([&] {
-            count = static_cast<int>(SendMessageA(items, LVM_GETITEMCOUNT, 0, 0));
-            return count >= rows;
-        }, 30000);
+        const bool ok =
+            items && WaitFor(
+                         [&] {
+                             count = static_cast<int>(SendMessageA(items, LVM_GETITEMCOUNT, 0, 0));
+                             return count >= rows;
+                         },
+                         30000);
         printf("rows: %d\n", count);
         return ok ? 0 : 1;
     }

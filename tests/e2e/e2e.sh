@@ -53,11 +53,16 @@ screenshot)
   started+=($!)
   wait_for_window qx
   expect_size "$found"
-  sleep 2  # let the panel and the connect dialog paint
-  import -window root -crop 1024x768+0+0 +repage "$work/screenshot.png" || fail "import failed"
-  colours=$(convert "$work/screenshot.png" -format '%k' info:)
+  # Up to 20 s for the panel and the connect dialog to paint: retaken until
+  # the desktop and the main window's area both show some detail.
+  for _ in $(seq 40); do
+    import -window root -crop 1024x768+0+0 +repage "$work/screenshot.png" || fail "import failed"
+    colours=$(convert "$work/screenshot.png" -format '%k' info:)
+    crop=$(convert "$work/screenshot.png" -crop "${width}x${height}+${left}+${top}" +repage -format '%k %[fx:standard_deviation]' info:)
+    [ "$colours" -gt 50 ] && [ "${crop%% *}" -gt 30 ] && break
+    sleep 0.5
+  done
   [ "$colours" -gt 50 ] || fail "screenshot looks blank ($colours colours)"
-  crop=$(convert "$work/screenshot.png" -crop "${width}x${height}+${left}+${top}" +repage -format '%k %[fx:standard_deviation]' info:)
   [ "${crop%% *}" -gt 30 ] || fail "main window area looks blank ($crop)"
   echo "screenshot: $work/screenshot.png, window at $left,$top ${width}x${height}, $colours colours"
   probe qx close >/dev/null

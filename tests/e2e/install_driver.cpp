@@ -44,7 +44,8 @@ bool ReadShortcut(const char* lnk, std::string* target, std::string* workdir) {
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
         wchar_t wide[MAX_PATH];
         char path[MAX_PATH] = "", dir[MAX_PATH] = "";
-        if (MultiByteToWideChar(CP_ACP, 0, lnk, -1, wide, MAX_PATH) > 0 && SUCCEEDED(file->Load(wide, STGM_READ)) &&
+        if (MultiByteToWideChar(CP_ACP, 0, lnk, -1, wide, MAX_PATH) > 0 &&
+            SUCCEEDED(file->Load(wide, STGM_READ)) &&
             SUCCEEDED(link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH)) &&
             SUCCEEDED(link->GetWorkingDirectory(dir, sizeof dir))) {
             *target = path;
@@ -110,7 +111,12 @@ int Cancel(const char* setup) {
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return 1;
     BoxSearch search = {pi.dwProcessId, nullptr};
-    WaitFor([&] { EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search)); return search.box != nullptr; }, 30000);
+    WaitFor(
+        [&] {
+            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+            return search.box != nullptr;
+        },
+        30000);
     int rc = 0;
     if (search.box != nullptr) {
         char text[2048] = "";
@@ -157,7 +163,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(what, "cancel") == 0 && argc > 2) {
         rc = Cancel(argv[2]);
     } else {
-        fprintf(stderr, "usage: qx_install_driver folders | shortcut LNK | start LNK | cancel SETUP\n");
+        fprintf(stderr,
+                "usage: qx_install_driver folders | shortcut LNK | start LNK | cancel SETUP\n");
     }
     fflush(stdout);
     CoUninitialize();

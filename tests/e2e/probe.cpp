@@ -35,7 +35,8 @@ bool IsClientProcess(HWND window) {
 void PrintRect(const char* what, HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);
-    printf("%s %ld %ld %ld %ld\n", what, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    printf("%s %ld %ld %ld %ld\n", what, rect.left, rect.top, rect.right - rect.left,
+           rect.bottom - rect.top);
 }
 
 // The shell's taskbar and the balloons it shows are windows of explorer.exe.
@@ -57,7 +58,8 @@ BOOL CALLBACK Collect(HWND window, LPARAM lParam) {
     char className[16] = "", title[64] = "";
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
-    if (strcmp(className, " ") == 0 && strcmp(title, "Quorvex Client") == 0 && IsClientProcess(window))
+    if (strcmp(className, " ") == 0 && strcmp(title, "Quorvex Client") == 0 &&
+        IsClientProcess(window))
         reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
     return TRUE;
 }

@@ -24,7 +24,8 @@ std::string g_exe;  // Windows path of quorvex.exe
 class RemoteList {
 public:
     RemoteList(HWND list, HANDLE process) : list_(list), process_(process) {
-        remote_ = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+        remote_ =
+            static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
     }
     ~RemoteList() {
         if (remote_)
@@ -37,7 +38,8 @@ public:
         item.pszText = remote_ + sizeof(LVITEMA);
         item.cchTextMax = 1024;
         WriteProcessMemory(process_, remote_, &item, sizeof item, nullptr);
-        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote_));
+        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(remote_));
         char text[1025] = "";
         ReadProcessMemory(process_, remote_ + sizeof(LVITEMA), text, 1024, nullptr);
         return text;
@@ -48,7 +50,6 @@ private:
     HANDLE process_;
     char* remote_ = nullptr;
 };
-
 
 TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
     RefServer server;
@@ -73,7 +74,8 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
     HWND events = PanelControl(mainWindow, 1028);
     ASSERT_NE(items, nullptr);
     RemoteList itemRows(items, pi.hProcess), eventRows(events, pi.hProcess);
-    ASSERT_TRUE(WaitFor([&] { return server.Output().find("mark: acked") != std::string::npos; }, 20000));
+    ASSERT_TRUE(
+        WaitFor([&] { return server.Output().find("mark: acked") != std::string::npos; }, 20000));
     ASSERT_TRUE(WaitFor([&] { return itemRows.Rows() == 2 && eventRows.Rows() == 1; }, 5000));
     EXPECT_EQ(itemRows.Cell(0, 0), "web");
     EXPECT_EQ(itemRows.Cell(0, 4), "Up");

@@ -98,8 +98,12 @@ TEST(CutText, WholeCharactersThenAnEllipsis) {
     EXPECT_EQ(Utf8CharSize("\xf0\x9f\x98\x80", 4), 4u);
 }
 
-std::string Title(const Balloon& b) { return b.title; }
-std::string Text(const Balloon& b) { return b.text; }
+std::string Title(const Balloon& b) {
+    return b.title;
+}
+std::string Text(const Balloon& b) {
+    return b.text;
+}
 
 TEST(AlertGatherer, OneBalloonAtATimeGatheringWhatComesBetween) {
     AlertGatherer g;
@@ -177,7 +181,8 @@ TEST(AlertGatherer, NamesUpToTheLimitThenHowManyMore) {
     EXPECT_LE(text.size(), BALLOON_TEXT_LIMIT);
     EXPECT_EQ(text.rfind("host-1" + std::string(24, 'x') + ", host-2", 0), 0u);
     const size_t listed = static_cast<size_t>(std::count(text.begin(), text.end(), ',')) + 1;
-    EXPECT_NE(text.find(" and " + std::to_string(40 - listed) + " more"), std::string::npos) << text;
+    EXPECT_NE(text.find(" and " + std::to_string(40 - listed) + " more"), std::string::npos)
+        << text;
     EXPECT_EQ(text.substr(text.size() - 5), " more");
 
     // An 80-byte name without a NUL in its field, and a huge title, stay

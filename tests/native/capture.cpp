@@ -4,11 +4,18 @@
 
 Capture g_capture;
 
-int FrameTransportSend(const uint8_t* frame, size_t length) {
+int CaptureTransport(const uint8_t* frame, size_t length) {
     g_capture.sentFrames.emplace_back(frame, frame + length);
     return g_capture.transportResult;
 }
 
-void HandleServerMessage(const uint8_t* payload, size_t length) {
+void CaptureMessage(const uint8_t* payload, size_t length) {
     g_capture.delivered.emplace_back(payload, payload + length);
+}
+
+void UseCapture(bool messages) {
+    g_capture.Clear();
+    SetFrameTransport(CaptureTransport);
+    if (messages)
+        SetServerMessageHandler(CaptureMessage);
 }

@@ -22,15 +22,20 @@ TEST(ItemValidation, EachFailureGivesItsMessage) {
         void (*change)(ItemFields&);
         const char* message;
     } cases[] = {
-        {"port 65536", [](ItemFields& f) { f.port = 65536; }, "(*) Please set port value 1 to 65535"},
-        {"interval 65536", [](ItemFields& f) { f.interval = 65536; }, "(*) Please set Interval value 1 to 65535"},
+        {"port 65536", [](ItemFields& f) { f.port = 65536; },
+         "(*) Please set port value 1 to 65535"},
+        {"interval 65536", [](ItemFields& f) { f.interval = 65536; },
+         "(*) Please set Interval value 1 to 65535"},
         {"empty name", [](ItemFields& f) { f.name = ""; }, "(*) Please set non empty item name"},
-        {"empty host", [](ItemFields& f) { f.host = ""; }, "(*) Please set non empty hostname or IP address"},
+        {"empty host", [](ItemFields& f) { f.host = ""; },
+         "(*) Please set non empty hostname or IP address"},
         {"tcp port 0", [](ItemFields& f) { f.port = 0; }, "(*) Please set non zero Port number"},
         {"interval 0", [](ItemFields& f) { f.interval = 0; }, "(*) Please set non zero Interval"},
         {"timeout 0", [](ItemFields& f) { f.timeout = 0; }, "(*) Please set non zero Timeout"},
-        {"timeout 65536", [](ItemFields& f) { f.timeout = 65536; }, "(*) Please set non zero Timeout"},
-        {"retries 0", [](ItemFields& f) { f.retries = 0; }, "(*) Please set non zero Number of retries"},
+        {"timeout 65536", [](ItemFields& f) { f.timeout = 65536; },
+         "(*) Please set non zero Timeout"},
+        {"retries 0", [](ItemFields& f) { f.retries = 0; },
+         "(*) Please set non zero Number of retries"},
     };
     for (const Case& c : cases) {
         ItemFields f = Valid();

@@ -34,7 +34,7 @@ class ReassemblerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetFrameReassembler();
-        g_capture.Clear();
+        UseCapture(true);
     }
 };
 

@@ -17,14 +17,14 @@ TEST(ItemStatusText, StoppedWheneverNotStarted) {
 }
 
 TEST(ItemCellColours, OnlyTheStatusColumnOfARunningItemIsColoured) {
-    struct Case { int subItem; uint32_t started, up, text, background; };
+    struct Case {
+        int subItem;
+        uint32_t started, up, text, background;
+    };
     const Case cases[] = {
-        {4, 0, 0, COLOUR_BLACK, COLOUR_WHITE},
-        {4, 0, 1, COLOUR_BLACK, COLOUR_WHITE},
-        {4, 1, 1, COLOUR_BLACK, 0x00CEECBA},
-        {4, 1, 0, COLOUR_WHITE, 0x000033FF},
-        {0, 1, 0, COLOUR_BLACK, COLOUR_WHITE},
-        {3, 1, 1, COLOUR_BLACK, COLOUR_WHITE},
+        {4, 0, 0, COLOUR_BLACK, COLOUR_WHITE}, {4, 0, 1, COLOUR_BLACK, COLOUR_WHITE},
+        {4, 1, 1, COLOUR_BLACK, 0x00CEECBA},   {4, 1, 0, COLOUR_WHITE, 0x000033FF},
+        {0, 1, 0, COLOUR_BLACK, COLOUR_WHITE}, {3, 1, 1, COLOUR_BLACK, COLOUR_WHITE},
         {5, 1, 0, COLOUR_BLACK, COLOUR_WHITE},
     };
     for (const Case& c : cases) {
@@ -61,13 +61,13 @@ TEST(EventTextColour, ReadsNothingPastAnUnterminatedField) {
 }
 
 TEST(CustomDrawResult, ItemsThenSubitemsThenNewColours) {
-    EXPECT_EQ(CustomDrawResult(0x00001), 0x20);     // prepaint: notify item draw
-    EXPECT_EQ(CustomDrawResult(0x10001), 0x20);     // item prepaint: notify subitem draw
-    EXPECT_EQ(CustomDrawResult(0x30001), 0x02);     // subitem prepaint: new font
-    EXPECT_EQ(CustomDrawResult(0x00002), 0x00);     // postpaint
-    EXPECT_EQ(CustomDrawResult(0x10002), 0x00);     // item postpaint
-    EXPECT_EQ(CustomDrawResult(0x30002), 0x00);     // subitem postpaint
-    EXPECT_EQ(CustomDrawResult(0x00003), 0x00);     // pre-erase
+    EXPECT_EQ(CustomDrawResult(0x00001), 0x20);  // prepaint: notify item draw
+    EXPECT_EQ(CustomDrawResult(0x10001), 0x20);  // item prepaint: notify subitem draw
+    EXPECT_EQ(CustomDrawResult(0x30001), 0x02);  // subitem prepaint: new font
+    EXPECT_EQ(CustomDrawResult(0x00002), 0x00);  // postpaint
+    EXPECT_EQ(CustomDrawResult(0x10002), 0x00);  // item postpaint
+    EXPECT_EQ(CustomDrawResult(0x30002), 0x00);  // subitem postpaint
+    EXPECT_EQ(CustomDrawResult(0x00003), 0x00);  // pre-erase
 }
 
 TEST(FormatTimestamp, DayMonthYearThenTimeWithMilliseconds) {

@@ -15,7 +15,9 @@
 
 namespace {
 
-Pkt Request(uint32_t code) { return ZeroPkt(KIND_REQUEST, code); }
+Pkt Request(uint32_t code) {
+    return ZeroPkt(KIND_REQUEST, code);
+}
 
 TestItemConfig TcpConfig(const char* name, uint16_t port) {
     TestItemConfig c{};
@@ -101,8 +103,10 @@ TEST_F(CoreTest, ItemNewAnswersWithTextThenAnnouncesToEveryone) {
     EXPECT_EQ(Le32(notice, 144), 0u);  // not started
     EXPECT_EQ(0, std::memcmp(notice.data() + 4 + 152, &p.config, sizeof p.config));
     // Everything else of the notice is zero.
-    for (size_t i = 12; i < 140; ++i) ASSERT_EQ(notice[4 + i], 0) << i;
-    for (size_t i = 340; i < 640; ++i) ASSERT_EQ(notice[4 + i], 0) << i;
+    for (size_t i = 12; i < 140; ++i)
+        ASSERT_EQ(notice[4 + i], 0) << i;
+    for (size_t i = 340; i < 640; ++i)
+        ASSERT_EQ(notice[4 + i], 0) << i;
     EXPECT_TRUE(out.stateChanged);
     EXPECT_EQ(Create("second"), 2u);  // ids are assigned in order
 }
@@ -259,10 +263,10 @@ TEST_F(CoreTest, SettingsGetAnswersCfgWithCode9AndSetStores) {
 }
 
 TEST_F(CoreTest, EventDepthFilterSelectsTodayMonthAllTime) {
-    core.RecordEvent("a", "h", "Down", LocalEpoch(2023, 3, 15));  // same day, last year
-    core.RecordEvent("b", "h", "Up", LocalEpoch(2024, 2, 28));    // last month
-    core.RecordEvent("c", "h", "Down", LocalEpoch(2024, 3, 1));   // this month
-    core.RecordEvent("d", "h", "Up", LocalEpoch(2024, 3, 15, 0)); // today, first hour
+    core.RecordEvent("a", "h", "Down", LocalEpoch(2023, 3, 15));   // same day, last year
+    core.RecordEvent("b", "h", "Up", LocalEpoch(2024, 2, 28));     // last month
+    core.RecordEvent("c", "h", "Down", LocalEpoch(2024, 3, 1));    // this month
+    core.RecordEvent("d", "h", "Up", LocalEpoch(2024, 3, 15, 0));  // today, first hour
     auto names = [&](uint32_t depth) {
         std::string s;
         Pkt p = Request(CODE_EVENTS);
@@ -386,7 +390,8 @@ TEST_F(CoreTest, StateFileRoundTripsAndIsReplacedAtomically) {
     EXPECT_TRUE(loaded.Items().at(b).started);
     EXPECT_STREQ(loaded.Items().at(b).config.name, "b");
     ASSERT_EQ(loaded.Events().size(), 1u);
-    EXPECT_EQ(0, std::memcmp(&loaded.Events()[0].record, &core.Events()[0].record, sizeof(EventRecord)));
+    EXPECT_EQ(
+        0, std::memcmp(&loaded.Events()[0].record, &core.Events()[0].record, sizeof(EventRecord)));
     EXPECT_STREQ(loaded.Settings().adminEmail, "ops@example");
     EXPECT_EQ(loaded.AddItem(TcpConfig("c", 1), false), 3u);  // ids continue
 

@@ -59,8 +59,15 @@ TEST(Tester, TcpProbeSeesOpenAndClosedLoopbackPorts) {
 
 TEST(Tester, IcmpProbeAnswersUpOrSaysWhyNot) {
     ProbeResult r = ProbeIcmp("127.0.0.1", 1000, 1);
-    // Where the kernel forbids both socket kinds the text must say so.
-    if (!r.up) {
+    if (r.up) {
+        // Loopback answers: the text is the round trip, well inside the timeout.
+        unsigned ms = 0;
+        char tail = 0;
+        EXPECT_EQ(std::sscanf(r.text.c_str(), "Up (%u ms%c", &ms, &tail), 2) << r.text;
+        EXPECT_EQ(tail, ')') << r.text;
+        EXPECT_LT(ms, 1000u) << r.text;
+    } else {
+        // Where the kernel forbids both socket kinds the text must say so.
         EXPECT_NE(r.text.find("ICMP not permitted"), std::string::npos) << r.text;
     }
 }
@@ -70,14 +77,15 @@ TEST(Tester, IcmpProbeAnswersUpOrSaysWhyNot) {
 TEST(ScriptParse, FramesAreBuiltExactlyWithModifiers) {
     std::vector<ScriptStep> s;
     std::string err;
-    ASSERT_TRUE(ParseScript("# comment\n"
-                            "send-hex 51 58 0002 abcd\n"
-                            "send-pkt kind=1 code=3 param=0 id=7 text=\"Started ok\"\n"
-                            "short 12\nsend-pkt code=6\n"
-                            "len 2049\nsend-cfg\n"
-                            "split 2 300\nfill-text Z\nsend-pkt code=0 type=9\n"
-                            "garbage 40\n",
-                            s, err))
+    ASSERT_TRUE(
+        ParseScript("# comment\n"
+                    "send-hex 51 58 0002 abcd\n"
+                    "send-pkt kind=1 code=3 param=0 id=7 text=\"Started ok\"\n"
+                    "short 12\nsend-pkt code=6\n"
+                    "len 2049\nsend-cfg\n"
+                    "split 2 300\nfill-text Z\nsend-pkt code=0 type=9\n"
+                    "garbage 40\n",
+                    s, err))
         << err;
     ASSERT_EQ(s.size(), 6u);
     EXPECT_EQ(s[0].bytes, (Bytes{0x51, 0x58, 0x00, 0x02, 0xab, 0xcd}));
@@ -103,18 +111,22 @@ TEST(ScriptParse, FramesAreBuiltExactlyWithModifiers) {
     EXPECT_EQ(s[4].cuts, (std::vector<size_t>{2, 300}));
     DecodeRecord(&p, sizeof p, s[4].bytes.data() + 4, 640);
     EXPECT_EQ(p.config.testType, 9u);
-    for (char ch : p.text) ASSERT_EQ(ch, 'Z');  // no NUL anywhere in the field
-    for (char ch : p.event.text) ASSERT_EQ(ch, 'Z');
+    for (char ch : p.text)
+        ASSERT_EQ(ch, 'Z');  // no NUL anywhere in the field
+    for (char ch : p.event.text)
+        ASSERT_EQ(ch, 'Z');
 
     ASSERT_EQ(s[5].bytes.size(), 40u);
-    for (uint8_t b : s[5].bytes) EXPECT_NE(b, 0x51);
+    for (uint8_t b : s[5].bytes)
+        EXPECT_NE(b, 0x51);
 }
 
 TEST(ScriptParse, ErrorsNameTheLine) {
     std::vector<ScriptStep> s;
     std::string err;
-    const char* bad[] = {"frobnicate\n", "send-hex 5\n", "send-pkt colour=red\n", "send-pkt port=70000\n",
-                         "split 5 3\nsend-pkt\n", "sleep\n", "serve maybe\n", "short 3\n"};
+    const char* bad[] = {
+        "frobnicate\n",          "send-hex 5\n", "send-pkt colour=red\n", "send-pkt port=70000\n",
+        "split 5 3\nsend-pkt\n", "sleep\n",      "serve maybe\n",         "short 3\n"};
     for (const char* b : bad) {
         EXPECT_FALSE(ParseScript(std::string("sleep 1\n") + b, s, err)) << b;
         EXPECT_EQ(err.rfind("line 2: ", 0), 0u) << err;
@@ -134,7 +146,8 @@ protected:
         thread = std::thread([this] { server->Run(); });
     }
     void TearDown() override {
-        for (int fd : fds) close(fd);
+        for (int fd : fds)
+            close(fd);
         if (server) {
             server->Stop();
             thread.join();
@@ -165,18 +178,23 @@ protected:
         FrameReassembler r;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
         while (sink.got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                break;
             pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+            if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
+                break;
             uint8_t buf[4096];
             const ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            FeedFrameReassembler(r, buf, static_cast<size_t>(n),
-                                 [](void* c, const uint8_t* pl, size_t len) {
-                                     static_cast<Sink*>(c)->got.emplace_back(pl, pl + len);
-                                 },
-                                 &sink);
+            if (n <= 0)
+                break;
+            FeedFrameReassembler(
+                r, buf, static_cast<size_t>(n),
+                [](void* c, const uint8_t* pl, size_t len) {
+                    static_cast<Sink*>(c)->got.emplace_back(pl, pl + len);
+                },
+                &sink);
         }
         return sink.got;
     }
@@ -185,14 +203,18 @@ protected:
         Bytes got;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
         while (got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                break;
             pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+            if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
+                break;
             uint8_t buf[4096];
             const ssize_t n = recv(fd, buf, sizeof buf, 0);
             if (n <= 0) {
-                if (closed) *closed = true;
+                if (closed)
+                    *closed = true;
                 break;
             }
             got.insert(got.end(), buf, buf + n);
@@ -279,7 +301,8 @@ TEST_F(ServerFixture, BadInputNeverStopsTheServer) {
     // connection that ends inside a frame.
     const int bad = Connect();
     Bytes junk(5000, 0xEE);
-    junk.insert(junk.end(), {0x51, 0x58, 0x08, 0x01, 0x51, 0x58, 0x00, 0x00, 0x51, 0x58, 0x00, 0x05, 1, 2, 3, 4, 5});
+    junk.insert(junk.end(), {0x51, 0x58, 0x08, 0x01, 0x51, 0x58, 0x00, 0x00, 0x51, 0x58, 0x00, 0x05,
+                             1, 2, 3, 4, 5});
     junk.insert(junk.end(), {0x51, 0x58, 0x02, 0x80, 0, 0, 0});
     SendAll(bad, junk.data(), junk.size());
     close(bad);
@@ -295,7 +318,8 @@ TEST_F(ServerFixture, BadInputNeverStopsTheServer) {
     get.code = CODE_SETTINGS_GET;
     Bytes getFrame(424);
     BuildFrame(getFrame.data(), getFrame.size(), &get, sizeof get);
-    for (int i = 0; i < 100; ++i) many.insert(many.end(), getFrame.begin(), getFrame.end());
+    for (int i = 0; i < 100; ++i)
+        many.insert(many.end(), getFrame.begin(), getFrame.end());
     SendAll(deaf, many.data(), many.size());
     // A well-behaved client is still answered at once.
     const int good = Connect();
@@ -346,8 +370,14 @@ TEST_F(ServerFixture, ScriptRunsPerClientAndRecordsWhatTheClientSent) {
     const Frame f1 = PktFrame(list), f2 = PktFrame(ack);
     char hex[3];
     std::string h1, h2;
-    for (uint8_t b : f1) { std::snprintf(hex, sizeof hex, "%02x", b); h1 += hex; }
-    for (uint8_t b : f2) { std::snprintf(hex, sizeof hex, "%02x", b); h2 += hex; }
+    for (uint8_t b : f1) {
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        h1 += hex;
+    }
+    for (uint8_t b : f2) {
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        h2 += hex;
+    }
     EXPECT_EQ(l1, h1);
     EXPECT_EQ(l2, h2);
     std::remove(rec.c_str());
@@ -366,7 +396,7 @@ TEST_F(ServerFixture, ScriptPauseReadHoldsRequestsBack) {
     Bytes f(424);
     BuildFrame(f.data(), f.size(), &get, sizeof get);
     SendAll(fd, f.data(), f.size());
-    EXPECT_TRUE(ReadPayloads(fd, 1, 150).empty());  // still paused
+    EXPECT_TRUE(ReadPayloads(fd, 1, 150).empty());    // still paused
     EXPECT_EQ(ReadPayloads(fd, 1, 3000).size(), 1u);  // answered after the pause
 }
 
@@ -378,7 +408,8 @@ TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
     const int fd = Connect();
     auto got = ReadPayloads(fd, 10);
     ASSERT_EQ(got.size(), 10u);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(Code(got[i]), CODE_ITEM_NEW);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Code(got[i]), CODE_ITEM_NEW);
     EXPECT_EQ(Code(got[5]), CODE_EVENTS);
     EXPECT_EQ(Code(got[6]), CODE_EVENT_ACK);
     EXPECT_EQ(Code(got[7]), CODE_EVENTS);

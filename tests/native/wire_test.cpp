@@ -13,22 +13,14 @@ namespace {
 class SendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_capture.Clear();
+        UseCapture(true);
         g_connectionState = CONN_CONNECTED;
     }
     void TearDown() override { g_connectionState = CONN_DISCONNECTED; }
 };
 
-Pkt ZeroPkt(uint32_t code) {
-    Pkt p;
-    std::memset(&p, 0, sizeof p);
-    p.kind = KIND_REQUEST;
-    p.code = code;
-    return p;
-}
-
 TEST_F(SendTest, PktFrameIs644BytesWithHeader) {
-    Pkt p = ZeroPkt(CODE_ITEM_LIST);
+    Pkt p = MakeRequest(CODE_ITEM_LIST);
     SendPkt(&p);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     const Bytes& f = g_capture.sentFrames[0];
@@ -50,14 +42,14 @@ TEST_F(SendTest, CfgFrameIs424BytesWithHeader) {
     const Bytes& f = g_capture.sentFrames[0];
     ASSERT_EQ(f.size(), 424u);
     EXPECT_EQ((Bytes{f.begin(), f.begin() + 4}), (Bytes{0x51, 0x58, 0x01, 0xA4}));
-    EXPECT_EQ(f[4 + 4], 10);               // code, little-endian
-    EXPECT_EQ(f[4 + 12], 2111 & 0xFF);     // guiPort low byte first
+    EXPECT_EQ(f[4 + 4], 10);            // code, little-endian
+    EXPECT_EQ(f[4 + 12], 2111 & 0xFF);  // guiPort low byte first
     EXPECT_EQ(f[4 + 13], 2111 >> 8);
 }
 
 TEST_F(SendTest, ItemStartForItem7ByteForByte) {
-    Pkt p = ZeroPkt(CODE_ITEM_START);
-    p.itemId = 7;
+    // The request builder's output, pinned byte for byte.
+    const Pkt p = MakeRequest(CODE_ITEM_START, 7);
     SendPkt(&p);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Bytes expected = {0x51, 0x58, 0x02, 0x80};
@@ -78,7 +70,7 @@ TEST_F(SendTest, SendRecordOnlyWhileConnected) {
     }
     EXPECT_TRUE(g_capture.sentFrames.empty());
     // SendPkt leaves the check to its callers and to the socket layer.
-    Pkt p = ZeroPkt(CODE_ITEM_LIST);
+    Pkt p = MakeRequest(CODE_ITEM_LIST);
     SendPkt(&p);
     EXPECT_EQ(g_capture.sentFrames.size(), 1u);
 }

@@ -40,12 +40,15 @@ protected:
     COLORREF TextColourFor(HWND control) {
         HDC dc = CreateCompatibleDC(nullptr);
         SetTextColor(dc, RGB(1, 2, 3));
-        SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+        SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(control));
         const COLORREF colour = GetTextColor(dc);
         DeleteDC(dc);
         return colour;
     }
-    HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)); }
+    HFONT FontOf(HWND control) {
+        return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    }
 
     HWND box = nullptr;
     HWND web = nullptr;
@@ -83,11 +86,13 @@ TEST_F(AboutBox, LinksCarryTheirPropertiesAndTheBoxIsSubclassedOnce) {
         for (const char* name : kLinkProps)
             EXPECT_NE(GetPropA(link, name), nullptr) << name;
         EXPECT_EQ(GetPropA(link, HYPERLINK_PROP_FROM_STATIC), reinterpret_cast<HANDLE>(1));
-        EXPECT_EQ(GetPropA(link, HYPERLINK_PROP_ORIGINAL_FONT), FontOf(link)) << "plain until hovered";
+        EXPECT_EQ(GetPropA(link, HYPERLINK_PROP_ORIGINAL_FONT), FontOf(link))
+            << "plain until hovered";
         EXPECT_TRUE(GetWindowLongPtrA(link, GWL_STYLE) & SS_NOTIFY);
         EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(link, GWLP_WNDPROC)), HyperlinkProc);
     }
-    EXPECT_NE(GetPropA(web, HYPERLINK_PROP_UNDERLINE_FONT), GetPropA(mail, HYPERLINK_PROP_UNDERLINE_FONT));
+    EXPECT_NE(GetPropA(web, HYPERLINK_PROP_UNDERLINE_FONT),
+              GetPropA(mail, HYPERLINK_PROP_UNDERLINE_FONT));
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(box, GWLP_WNDPROC)), HyperlinkParentProc);
     HANDLE original = GetPropA(box, HYPERLINK_PROP_ORIGINAL_PROC);
     EXPECT_NE(original, nullptr);
@@ -116,7 +121,8 @@ TEST_F(AboutBox, HoverUnderlinesWithCaptureAndLeavingRestores) {
 }
 
 TEST_F(AboutBox, HandCursorOverALink) {
-    EXPECT_EQ(SendMessageA(web, WM_SETCURSOR, reinterpret_cast<WPARAM>(web), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+    EXPECT_EQ(SendMessageA(web, WM_SETCURSOR, reinterpret_cast<WPARAM>(web),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
 }
@@ -140,8 +146,8 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void Wrap(HWND window) {
-    g_wrapped[window] =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
+    g_wrapped[window] = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
 }
 
 TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
@@ -162,7 +168,8 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
     EXPECT_EQ(g_aboutBox, nullptr);
     ASSERT_EQ(g_fontAtDestroy.size(), 3u) << "every window went through WM_DESTROY";
     for (HWND w : {box, web, mail})
-        EXPECT_TRUE(g_leftAtDestroy[w].empty()) << (g_leftAtDestroy[w].empty() ? "" : g_leftAtDestroy[w][0]);
+        EXPECT_TRUE(g_leftAtDestroy[w].empty())
+            << (g_leftAtDestroy[w].empty() ? "" : g_leftAtDestroy[w][0]);
     EXPECT_EQ(g_fontAtDestroy[web], plainWeb);
     EXPECT_EQ(g_fontAtDestroy[mail], plainMail);
     EXPECT_EQ(GetObjectType(underlineWeb), 0u) << "underline font deleted";

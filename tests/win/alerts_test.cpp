@@ -17,7 +17,7 @@
 #include "net/socket.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
-#include "server_messages.h"
+#include "server_records.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA data) {
     MSG quit;
     const bool quitPosted = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
     ShellCall call = {message, {}, quitPosted};
-    std::memcpy(&call.data, data, data->cbSize < sizeof call.data ? data->cbSize : sizeof call.data);
+    std::memcpy(&call.data, data,
+                data->cbSize < sizeof call.data ? data->cbSize : sizeof call.data);
     g_calls.push_back(call);
     return g_noShell ? FALSE : TRUE;
 }
@@ -139,7 +140,8 @@ TEST_F(AlertsTest, StatusChangesOfStartedItemsRaiseBalloonsAndTheIconGoesAtDestr
     EXPECT_EQ(down.data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
     EXPECT_EQ(down.data.hWnd, added.data.hWnd);
     EXPECT_EQ(down.data.uID, added.data.uID);
-    ASSERT_TRUE(PumpMessages(2000, [] { return TipIs("Quorvex Client: 1 up, 1 down, 0 stopped"); }));
+    ASSERT_TRUE(
+        PumpMessages(2000, [] { return TipIs("Quorvex Client: 1 up, 1 down, 0 stopped"); }));
     const COLORREF red = IconFill(LastIconChange()->data.hIcon);
     EXPECT_GT(GetRValue(red), GetGValue(red));
 
@@ -156,9 +158,11 @@ TEST_F(AlertsTest, StatusChangesOfStartedItemsRaiseBalloonsAndTheIconGoesAtDestr
 
     // A Stop answer and a deletion change the counts too.
     Deliver(Response(CODE_ITEM_STOP, 2, 0, "Test item 2 stopped"));
-    ASSERT_TRUE(PumpMessages(2000, [] { return TipIs("Quorvex Client: 1 up, 0 down, 1 stopped"); }));
+    ASSERT_TRUE(
+        PumpMessages(2000, [] { return TipIs("Quorvex Client: 1 up, 0 down, 1 stopped"); }));
     Deliver(Response(CODE_ITEM_DELETE, 1, 0, "Test item 1 deleted"));
-    ASSERT_TRUE(PumpMessages(2000, [] { return TipIs("Quorvex Client: 0 up, 0 down, 1 stopped"); }));
+    ASSERT_TRUE(
+        PumpMessages(2000, [] { return TipIs("Quorvex Client: 0 up, 0 down, 1 stopped"); }));
 
     DestroyWindow(g_mainWindow);
     ASSERT_FALSE(g_calls.empty());
@@ -177,7 +181,8 @@ TEST_F(AlertsTest, ShowAlertsAndOnlyALostConnectionAndQuitFromTheIconsMenu) {
     SendMessageA(trayWindow, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0);
     EXPECT_FALSE(TrayAlertsShown());
     Status(1, 0);
-    ASSERT_TRUE(PumpMessages(2000, [] { return TipIs("Quorvex Client: 0 up, 1 down, 0 stopped"); }));
+    ASSERT_TRUE(
+        PumpMessages(2000, [] { return TipIs("Quorvex Client: 0 up, 1 down, 0 stopped"); }));
     EXPECT_FALSE(WaitForBalloons(1, 600));
     SendMessageA(trayWindow, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0);
     EXPECT_TRUE(TrayAlertsShown());

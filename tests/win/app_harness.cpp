@@ -2,20 +2,13 @@
 #include "app_harness.h"
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "link/session.h"
 #include "net/socket.h"
 
 HWND StartMainWindow() {
-    static bool registered = false;
-    g_instance = GetModuleHandleA(nullptr);
-    if (!registered)
-        registered = RegisterMainWindowClass(g_instance) != 0;
     g_connectionState = CONN_DISCONNECTED;
-    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
-    HWND window = CreateMainWindow(g_instance);
-    if (window != nullptr)
-        g_titleFont = CreateTitleFont(window);
-    return window;
+    return StartApplication(GetModuleHandleA(nullptr), SW_HIDE);
 }
 
 void StopMainWindow() {

@@ -1,6 +1,7 @@
 // Helpers for tests that run the real main window in-process: start-up as
-// WinMain does it (without the loop), a bounded message pump, and lookups of
-// this thread's top-level windows.
+// WinMain does it (StartApplication, without the loop and without showing
+// the window), a bounded message pump, and lookups of this thread's
+// top-level windows.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +9,7 @@
 #include <functional>
 #include <string>
 
-// Registers the class once, creates the shared GDI objects and the main
-// window; null on failure.
+// Starts the program as WinMain does, the main window hidden; null on failure.
 HWND StartMainWindow();
 
 // Destroys the main window (if it still exists), drains the queue including

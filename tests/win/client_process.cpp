@@ -14,13 +14,18 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms) {
 
 HWND WaitForFilledConnectDialog(DWORD ms) {
     HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; }, ms))
+    if (!WaitFor(
+            [&] { return (dialog = FindWindowA(nullptr, "Connect to Quorvex Server")) != nullptr; },
+            ms))
         return nullptr;
-    WaitFor([&] {
-        char ip[32] = "";
-        GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
-        return ip[0] != '\0' && std::strcmp(ip, "0.0.0.0") != 0 && GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
-    }, 10000);
+    WaitFor(
+        [&] {
+            char ip[32] = "";
+            GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+            return ip[0] != '\0' && std::strcmp(ip, "0.0.0.0") != 0 &&
+                   GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
+        },
+        10000);
     return dialog;
 }
 
@@ -31,11 +36,13 @@ HWND PanelControl(HWND mainWindow, int id) {
     return panel ? GetDlgItem(panel, id) : nullptr;
 }
 
-bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port, PROCESS_INFORMATION* pi) {
+bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port,
+                        PROCESS_INFORMATION* pi) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     std::string cmd = "\"" + exe + "\"";
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi))
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                        pi))
         return false;
     HWND dialog = WaitForFilledConnectDialog(30000);
     if (dialog == nullptr)

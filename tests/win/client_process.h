@@ -21,7 +21,8 @@ HWND PanelControl(HWND mainWindow, int id);
 
 // Starts the program (Windows path) with `dir` as its working directory,
 // waits for its connect dialog, types the port and presses OK.
-bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port, PROCESS_INFORMATION* pi);
+bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port,
+                        PROCESS_INFORMATION* pi);
 
 // Closes the main window and waits for the process; returns its exit code
 // (or -1 when it had to be killed).

@@ -12,17 +12,6 @@
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
-std::vector<Bytes> g_sent;
-
-int FrameTransportSend(const uint8_t* frame, size_t length) {
-    g_sent.emplace_back(frame, frame + length);
-    return 1;  // queued whole
-}
-
-void ClearSent() {
-    g_sent.clear();
-}
-
 Bytes FrameOf(const void* record, size_t length) {
     Bytes frame(4 + length);
     frame[0] = 0x51;
@@ -35,16 +24,6 @@ Bytes FrameOf(const void* record, size_t length) {
 
 Bytes FrameOf(const Pkt& pkt) {
     return FrameOf(&pkt, sizeof pkt);
-}
-
-Pkt Request(uint32_t code, uint32_t itemId, uint32_t param) {
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.kind = KIND_REQUEST;
-    pkt.code = code;
-    pkt.itemId = itemId;
-    pkt.param = param;
-    return pkt;
 }
 
 TestItem* AddItem(uint32_t itemId, const char* name, const char* host) {
@@ -74,28 +53,6 @@ void AddEvent(const char* text) {
     auto* event = static_cast<EventRecord*>(std::calloc(1, sizeof(EventRecord)));
     lstrcpynA(event->text, text, sizeof event->text);
     AddEventRow(event, 0);
-}
-
-int RowCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
-int LogLineCount() {
-    return RowCount(GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG));
-}
-
-std::string LastLogLine() {
-    HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
-    const int rows = RowCount(log);
-    if (rows == 0)
-        return "";
-    char text[512] = "";
-    LVITEMA item = {};
-    item.iSubItem = 1;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(log, LVM_GETITEMTEXTA, rows - 1, reinterpret_cast<LPARAM>(&item));
-    return text;
 }
 
 void MenuCommand(int id) {

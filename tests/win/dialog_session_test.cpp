@@ -27,15 +27,6 @@
 
 namespace {
 
-Pkt Request(uint32_t code, uint32_t itemId = 0, uint32_t param = 0) {
-    Pkt pkt;
-    std::memset(&pkt, 0, sizeof pkt);
-    pkt.code = code;
-    pkt.itemId = itemId;
-    pkt.param = param;
-    return pkt;
-}
-
 void Menu(int id) {
     SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
@@ -75,7 +66,8 @@ protected:
     void Connect(const std::vector<std::string>& extra = {}) {
         StartServer("record client.hex\n", extra);
         ServerSession::Connect(server.Port());
-        ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
+        ASSERT_TRUE(PumpMessages(
+            10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
     }
 
     bool WaitFor(const std::function<bool()>& done) { return PumpMessages(10000, done); }
@@ -97,7 +89,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(g_itemDialog, nullptr);
 
-    Pkt created = Request(CODE_ITEM_NEW);
+    Pkt created = MakeRequest(CODE_ITEM_NEW);
     lstrcpynA(created.config.name, "loopback", 80);
     lstrcpynA(created.config.host, "127.0.0.1", 80);
     created.config.testType = TEST_TCP;
@@ -108,7 +100,8 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     std::vector<std::string> frames = WaitForFrames(sync + 1);
     ASSERT_EQ(frames.size(), sync + 1);
     EXPECT_EQ(frames[sync], FrameHex(&created, sizeof created));
-    ASSERT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 1; })) << "row from the server's notice";
+    ASSERT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 1; }))
+        << "row from the server's notice";
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "loopback");
     const uint32_t id = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0))->itemId;
 
@@ -128,14 +121,15 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     EXPECT_EQ(frames[sync + 1], FrameHex(&edited, sizeof edited));
 
     Menu(IDM_START_TEST);
-    EXPECT_TRUE(WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
     Menu(IDM_STOP_TEST);
     EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
 
     DeleteSelectedSayingYes();
     EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));
     // Event acknowledgements may come in between now that the item has run.
-    Pkt deleted = Request(CODE_ITEM_DELETE, id);
+    Pkt deleted = MakeRequest(CODE_ITEM_DELETE, id);
     const std::string deleteHex = FrameHex(&deleted, sizeof deleted);
     EXPECT_TRUE(WaitFor([&] {
         frames = server.RecordedFrames();
@@ -165,7 +159,8 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     ASSERT_NE(frame, nullptr);
     SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "70000");
     HWND tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
-    HTREEITEM email = TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    HTREEITEM email =
+        TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
     SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_PORT, "99999");
     SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_SERVER, "mail.example.net");
@@ -191,7 +186,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
     frames = WaitForFrames(5);
     ASSERT_EQ(frames.size(), 5u);
-    Pkt reload = Request(CODE_EVENTS, 0, 0);
+    Pkt reload = MakeRequest(CODE_EVENTS, 0, 0);
     EXPECT_EQ(frames[4], FrameHex(&reload, sizeof reload));
 }
 
@@ -201,7 +196,8 @@ TEST_F(DialogSession, ReloadEmptiesTheEventsAndTheServerRefillsThem) {
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 2, 0);
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
     EXPECT_EQ(RowCount(g_eventsList), 0) << "emptied at once";
-    EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; })) << "the demo's older events come back";
+    EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; }))
+        << "the demo's older events come back";
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // What the server's messages do to the lists, the status log and the
 // settings copy, in the real main window; frames the client sends back are
-// captured at the transport seam.
+// captured by the fake transport.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,30 +13,62 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "capture.h"
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/record_memory.h"
 #include "link/server_connection.h"
 #include "link/server_lists.h"
+#include "link/server_messages.h"
 #include "link/session.h"
 #include "list_reader.h"
 #include "net/socket.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
-#include "server_messages.h"
-
-using Bytes = std::vector<uint8_t>;
-static std::vector<Bytes> g_sent;
-
-int FrameTransportSend(const uint8_t* frame, size_t length) {
-    g_sent.emplace_back(frame, frame + length);
-    return SOCK_OK;
-}
+#include "server_records.h"
 
 namespace {
 
 std::string Status(int row) {
     return CellText(g_itemsList, row, 4);
+}
+
+// Watches the WM_SETREDRAW messages of one list: the last one decides
+// whether the list draws.
+struct RedrawWatch {
+    HWND list;
+    WNDPROC original;
+    bool froze = false;  // a WM_SETREDRAW FALSE came
+    int last = -1;       // wParam of the last WM_SETREDRAW, -1 before any
+};
+RedrawWatch g_watch[2];
+
+LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (RedrawWatch& w : g_watch) {
+        if (w.list != window)
+            continue;
+        if (message == WM_SETREDRAW) {
+            w.last = wParam != 0;
+            w.froze = w.froze || wParam == 0;
+        }
+        return CallWindowProcA(w.original, window, message, wParam, lParam);
+    }
+    return 0;
+}
+
+void WatchRedraw(int slot, HWND list) {
+    g_watch[slot].list = list;
+    g_watch[slot].last = -1;
+    g_watch[slot].froze = false;
+    g_watch[slot].original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
+}
+
+void UnwatchRedraw() {
+    for (RedrawWatch& w : g_watch)
+        if (w.list != nullptr && IsWindow(w.list))
+            SetWindowLongPtrA(w.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.original));
+    g_watch[0] = g_watch[1] = RedrawWatch{};
 }
 
 class DispatchTest : public ::testing::Test {
@@ -47,7 +79,7 @@ protected:
         if (HWND dialog = FindThreadWindow("Connect to Quorvex Server"))
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         g_connectionState = CONN_CONNECTED;
-        g_sent.clear();
+        UseCapture(false);
     }
     void TearDown() override {
         SetMemoryRefusal(nullptr);
@@ -94,7 +126,7 @@ TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->itemId, 3u);
     EXPECT_EQ(item->up, 1u);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
@@ -182,11 +214,11 @@ TEST_F(DispatchTest, DuplicateIdsReachTheUpperRowFirst) {
 TEST_F(DispatchTest, AckNoticeIsEchoedByteForByteAndPlainEventsAreNot) {
     Pkt ack = Event(CODE_EVENT_ACK, "web", "Down");
     Deliver(ack);
-    ASSERT_EQ(g_sent.size(), 1u);
-    ASSERT_EQ(g_sent[0].size(), 644u);
-    EXPECT_EQ(0, std::memcmp(g_sent[0].data() + 4, &ack, sizeof ack));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames[0].size(), 644u);
+    EXPECT_EQ(0, std::memcmp(g_capture.sentFrames[0].data() + 4, &ack, sizeof ack));
     Deliver(Event(CODE_EVENTS, "db", "Up"));
-    EXPECT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames.size(), 1u);
     ASSERT_EQ(RowCount(g_eventsList), 2);
     EXPECT_EQ(CellText(g_eventsList, 0, 0), "07/12/2026");
     EXPECT_EQ(CellText(g_eventsList, 0, 1), "21:00:00");
@@ -220,14 +252,14 @@ TEST_F(DispatchTest, IgnoredMessagesChangeAndLogNothing) {
     Pkt odd = Item(10, "kind2", 1, 1);
     odd.kind = 2;
     Deliver(odd);
-    Deliver(Notice(CODE_ITEM_START, 9));       // a notice with a response-only code
+    Deliver(Notice(CODE_ITEM_START, 9));  // a notice with a response-only code
     Deliver(Response(CODE_ITEM_STATUS, 9, 0, "x"));
     Deliver(Response(CODE_EVENTS, 9, 0, "x"));
     EXPECT_EQ(RowCount(g_itemsList), 1);
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(Status(0), "Up");
     EXPECT_EQ(LogLineCount(), logLines);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(DispatchTest, EmptyResponseTextStillLogsALine) {
@@ -267,19 +299,25 @@ TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
     EXPECT_EQ(Status(0), "Stopped");
     Pkt ack = Event(CODE_EVENT_ACK, "x", "Down");
     Deliver(&ack, 100);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0].size(), 644u);  // the echo is always a whole Pkt
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0].size(), 644u);  // the echo is always a whole Pkt
     Deliver(&ack, 0);
     EXPECT_EQ(RowCount(g_eventsList), 1);
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
     const size_t n = FrameIntoReceiveBuffer({Item(13, "a", 1, 1), Event(CODE_EVENTS, "a", "Up")});
+    WatchRedraw(0, g_itemsList);
+    WatchRedraw(1, g_eventsList);
     ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
     EXPECT_EQ(RowCount(g_itemsList), 1);
     EXPECT_EQ(RowCount(g_eventsList), 1);
-    // Drawing is on again after the receive.
-    EXPECT_TRUE(RedrawWindow(g_eventsList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+    // The receive stopped both lists drawing while it added their rows; they
+    // draw again when it ends after a quiet spell, else with the redraw timer.
+    EXPECT_TRUE(g_watch[0].froze);
+    EXPECT_TRUE(g_watch[1].froze);
+    EXPECT_TRUE(PumpMessages(2000, [] { return g_watch[0].last == 1 && g_watch[1].last == 1; }));
+    UnwatchRedraw();
 
     // Data while not connected never reaches the reassembler.
     g_connectionState = CONN_CONNECTING;
@@ -297,7 +335,8 @@ TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoVie
             std::snprintf(text, sizeof text, "answer %d", round * 3 + i);
             pkts.push_back(Response(CODE_ITEM_DELETE, 99, 1, text));
         }
-        ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(FrameIntoReceiveBuffer(pkts)), 0, 0);
+        ServerSocketCallback(1, SOCK_EVENT_DATA,
+                             static_cast<uint32_t>(FrameIntoReceiveBuffer(pkts)), 0, 0);
     }
     const int lines = LogLineCount();
     ASSERT_GE(lines, 9);
@@ -327,7 +366,8 @@ TEST_F(DispatchTest, RecordsThatCannotBeAllocatedAreDroppedWithTheirLine) {
     Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
-    EXPECT_TRUE(g_sent.empty()) << "no acknowledgement for an event that was not kept";
+    EXPECT_TRUE(g_capture.sentFrames.empty())
+        << "no acknowledgement for an event that was not kept";
 
     SetMemoryRefusal(nullptr);
     Deliver(Item(21, "b", 1, 1));
@@ -343,7 +383,7 @@ TEST_F(DispatchTest, RowsTheListRefusesAreDroppedWithTheirLine) {
     EXPECT_EQ(LastLogLine(), "Failed to allocated test item in client memory");
     Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
     EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     RefuseRows(g_eventsList, false);
     RefuseRows(g_itemsList, false);
     Deliver(Item(22, "a", 1, 1));
@@ -367,7 +407,8 @@ TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
     GetWindowTextA(button, caption, sizeof caption);
     EXPECT_STREQ(caption, "Connect");
     EXPECT_FALSE(IsWindowEnabled(button));
-    EXPECT_TRUE(PumpMessages(2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; }));
+    EXPECT_TRUE(PumpMessages(
+        2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; }));
     // Lists emptied again on a second close: an events list alone is emptied too.
     Deliver(Event(CODE_EVENTS, "a", "Up"));
     ServerSocketCallback(1, SOCK_EVENT_CONNECT_FAILED, 0, 0, 0);
@@ -388,12 +429,12 @@ TEST_F(DispatchTest, ConnectedEventOnlyWhileConnecting) {
     EXPECT_STREQ(caption, "Disconnect");
     EXPECT_TRUE(IsWindowEnabled(button));
     // WM_START_SYNC runs the synchronisation sequence: settings, items, events of "This Month".
-    EXPECT_TRUE(PumpMessages(2000, [] { return g_sent.size() >= 3; }));
-    ASSERT_EQ(g_sent.size(), 3u);
-    EXPECT_EQ(g_sent[0].size(), 424u);
-    EXPECT_EQ(g_sent[1][8], CODE_ITEM_LIST);
-    EXPECT_EQ(g_sent[2][8], CODE_EVENTS);
-    EXPECT_EQ(g_sent[2][12], 1);
+    EXPECT_TRUE(PumpMessages(2000, [] { return g_capture.sentFrames.size() >= 3; }));
+    ASSERT_EQ(g_capture.sentFrames.size(), 3u);
+    EXPECT_EQ(g_capture.sentFrames[0].size(), 424u);
+    EXPECT_EQ(g_capture.sentFrames[1][8], CODE_ITEM_LIST);
+    EXPECT_EQ(g_capture.sentFrames[2][8], CODE_EVENTS);
+    EXPECT_EQ(g_capture.sentFrames[2][12], 1);
 }
 
 }  // namespace

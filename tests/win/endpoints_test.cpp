@@ -160,7 +160,10 @@ TEST_F(EndpointTest, ListenerAcceptsIntoNewEntryWithOwnersContext) {
     uint32_t queued;
     ASSERT_EQ(SocketQueueSend(accepted, "pong", 4, &queued), SOCK_OK);
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(client, got); return got.size() >= 4; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(client, got);
+        return got.size() >= 4;
+    }));
     EXPECT_EQ(std::string(got.begin(), got.end()), "pong");
 }
 

@@ -14,6 +14,7 @@
 #include "dialog_harness.h"
 #include "link/item_rows.h"
 #include "link/session.h"
+#include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
@@ -29,7 +30,7 @@ protected:
         g_connectionState = CONN_CONNECTED;  // before the loop runs: no connect dialog
         g_settingsAvailable = 1;
         PumpMessages(20);
-        ClearSent();
+        UseCapture(false);
     }
     void TearDown() override {
         StopMainWindow();
@@ -38,8 +39,8 @@ protected:
 };
 
 // The six commands that fall under the single dialog rule, by menu id.
-const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM,  IDM_DELETE_ITEM,
-                                  IDM_START_TEST, IDM_STOP_TEST,  IDM_SETTINGS};
+const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM, IDM_DELETE_ITEM,
+                                  IDM_START_TEST, IDM_STOP_TEST, IDM_SETTINGS};
 
 TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
     AddItem(1, "web");
@@ -57,14 +58,14 @@ TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
         EXPECT_EQ(LastLogLine(), REFUSAL);
         EXPECT_EQ(RowCount(g_eventsList), 1) << "the events list stays as it was";
     }
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(AnyItemDialogOpen());
 }
 
 TEST_F(Commands, PanelButtonsRunTheSameCommands) {
     g_connectionState = CONN_DISCONNECTED;
-    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM, IDC_PANEL_START_TEST,
-                   IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS}) {
+    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM,
+                   IDC_PANEL_START_TEST, IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS}) {
         const int before = LogLineCount();
         PanelCommand(id);
         EXPECT_EQ(LogLineCount(), before + 1) << "button " << id;
@@ -83,14 +84,14 @@ TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
         for (int id : kRuledMenuCommands)
             MenuCommand(id);
         EXPECT_EQ(LogLineCount(), before) << "silently ignored, state " << state;
-        EXPECT_TRUE(g_sent.empty());
+        EXPECT_TRUE(g_capture.sentFrames.empty());
         EXPECT_EQ(g_itemDialog, nullptr);
         EXPECT_EQ(g_settingsDialog, nullptr);
     }
 
     PanelCommand(IDC_PANEL_RELOAD_EVENTS);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_EVENTS, 0, SelectedEventDepth())));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_EVENTS, 0, SelectedEventDepth())));
 }
 
 TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
@@ -102,7 +103,7 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     MenuCommand(IDM_STOP_TEST);
     MenuCommand(IDM_EDIT_ITEM);
     MenuCommand(IDM_DELETE_ITEM);  // would block in its box if it asked
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_itemDialog, nullptr);
 
     MarkRow(1, true, true);
@@ -110,20 +111,20 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     ASSERT_NE(GetSelectedItem(&row), nullptr);
     EXPECT_EQ(row, 1);
     MenuCommand(IDM_START_TEST);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_START, 6)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 6)));
 }
 
 TEST_F(Commands, StartForItemSevenIsByteExact) {
     AddItem(7, "seven");
     SelectRow(0);
     MenuCommand(IDM_START_TEST);
-    ASSERT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Bytes expected = {0x51, 0x58, 0x02, 0x80, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0};
     expected.insert(expected.end(), 128, 0);
     expected.insert(expected.end(), {7, 0, 0, 0});
     expected.insert(expected.end(), 496, 0);
-    EXPECT_EQ(g_sent[0], expected);
+    EXPECT_EQ(g_capture.sentFrames[0], expected);
 }
 
 TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
@@ -133,10 +134,10 @@ TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
     MenuCommand(IDM_START_TEST);
     MenuCommand(IDM_START_TEST);
     MenuCommand(IDM_STOP_TEST);
-    ASSERT_EQ(g_sent.size(), 3u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_START, 0x01020304)));
-    EXPECT_EQ(g_sent[1], g_sent[0]);
-    EXPECT_EQ(g_sent[2], FrameOf(Request(CODE_ITEM_STOP, 0x01020304)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 3u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 0x01020304)));
+    EXPECT_EQ(g_capture.sentFrames[1], g_capture.sentFrames[0]);
+    EXPECT_EQ(g_capture.sentFrames[2], FrameOf(MakeRequest(CODE_ITEM_STOP, 0x01020304)));
 }
 
 // Answers the modal delete confirmation from a timer that its own message
@@ -153,7 +154,8 @@ BoxAnswer g_box;
 
 std::string MessageBoxText(HWND box) {
     std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT))
         if (ClassName(child) == "Static" && !WindowText(child).empty())
             text = WindowText(child);
     return text;
@@ -193,8 +195,8 @@ TEST_F(Commands, DeleteAsksWithTheNameAndYesSendsTheDelete) {
     DeleteAnswering(IDYES);
     ASSERT_TRUE(g_box.seen);
     EXPECT_EQ(g_box.text, "Delete item: Mail server ?");
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_DELETE, 12)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_DELETE, 12)));
     EXPECT_EQ(RowCount(g_itemsList), 1) << "the row waits for the server's answer";
 }
 
@@ -203,7 +205,7 @@ TEST_F(Commands, DeleteAnsweredNoSendsNothing) {
     SelectRow(0);
     DeleteAnswering(IDNO);
     ASSERT_TRUE(g_box.seen);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(Commands, DeleteOfAnUnnamedItemStillAsks) {
@@ -212,7 +214,7 @@ TEST_F(Commands, DeleteOfAnUnnamedItemStillAsks) {
     DeleteAnswering(IDYES);
     ASSERT_TRUE(g_box.seen);
     EXPECT_EQ(g_box.text, "Delete item:  ?");
-    EXPECT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames.size(), 1u);
 }
 
 TEST_F(Commands, DeleteSendsTheRememberedIdWhenTheRowWentWhileAsking) {
@@ -222,8 +224,8 @@ TEST_F(Commands, DeleteSendsTheRememberedIdWhenTheRowWentWhileAsking) {
     DeleteAnswering(IDYES, [] { ClearItemRows(); });
     ASSERT_TRUE(g_box.seen);
     EXPECT_EQ(RowCount(g_itemsList), 0);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_ITEM_DELETE, 99)));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_DELETE, 99)));
 }
 
 TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
@@ -236,11 +238,12 @@ TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
         AddEvent("Up");
         AddEvent("Down");
         SendMessageA(depth, CB_SETCURSEL, static_cast<WPARAM>(c.selection), 0);
-        ClearSent();
+        UseCapture(false);
         PanelCommand(IDC_PANEL_RELOAD_EVENTS);
         EXPECT_EQ(RowCount(g_eventsList), 0);
-        ASSERT_EQ(g_sent.size(), 1u);
-        EXPECT_EQ(g_sent[0], FrameOf(Request(CODE_EVENTS, 0, c.param))) << "selection " << c.selection;
+        ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+        EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_EVENTS, 0, c.param)))
+            << "selection " << c.selection;
     }
 }
 
@@ -252,7 +255,7 @@ TEST_F(Commands, SettingsWaitForTheServersSettings) {
     g_settingsAvailable = 1;
     MenuCommand(IDM_SETTINGS);
     EXPECT_NE(g_settingsDialog, nullptr);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {

@@ -15,6 +15,7 @@
 #include "link/item_rows.h"
 #include "link/session.h"
 #include "panel/item_commands.h"
+#include "panel/row_rules.h"
 #include "res/resource.h"
 
 namespace {
@@ -25,7 +26,7 @@ protected:
         ASSERT_NE(StartMainWindow(), nullptr);
         g_connectionState = CONN_CONNECTED;
         PumpMessages(20);
-        ClearSent();
+        UseCapture(false);
     }
     void TearDown() override { StopMainWindow(); }
 
@@ -43,7 +44,10 @@ protected:
     }
     std::string Text(int id) { return WindowText(GetDlgItem(dialog, id)); }
     void Set(int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
-    int Selection() { return static_cast<int>(SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCURSEL, 0, 0)); }
+    int Selection() {
+        return static_cast<int>(
+            SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCURSEL, 0, 0));
+    }
     void Save() { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
     // Asks the dialog for the heading's colours as a paint would.
@@ -56,9 +60,9 @@ protected:
         HDC dc = CreateCompatibleDC(nullptr);
         SetTextColor(dc, RGB(1, 2, 3));
         SetBkMode(dc, OPAQUE);
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORSTATIC,
-                                                           reinterpret_cast<WPARAM>(dc),
-                                                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))));
+        auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))));
         Colours c = {GetTextColor(dc), GetBkMode(dc), brush};
         DeleteDC(dc);
         return c;
@@ -104,17 +108,20 @@ TEST_F(ItemDialog, FieldsAreLimitedToWhatTheRecordHolds) {
     const struct {
         int id;
         LRESULT limit;
-    } limits[] = {{IDC_ITEM_NAME, 79}, {IDC_ITEM_HOST, 79},    {IDC_ITEM_PORT, 5},
+    } limits[] = {{IDC_ITEM_NAME, 79},    {IDC_ITEM_HOST, 79},   {IDC_ITEM_PORT, 5},
                   {IDC_ITEM_INTERVAL, 5}, {IDC_ITEM_TIMEOUT, 2}, {IDC_ITEM_RETRIES, 1}};
     for (const auto& l : limits)
-        EXPECT_EQ(SendDlgItemMessageA(dialog, l.id, EM_GETLIMITTEXT, 0, 0), l.limit) << "control " << l.id;
+        EXPECT_EQ(SendDlgItemMessageA(dialog, l.id, EM_GETLIMITTEXT, 0, 0), l.limit)
+            << "control " << l.id;
 }
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     ASSERT_NE(OpenNew(), nullptr);
     HFONT font = g_headingFont;
     ASSERT_NE(font, nullptr);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)), font);
+    EXPECT_EQ(
+        reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)),
+        font);
     LOGFONTA lf = {};
     ASSERT_NE(GetObjectA(font, sizeof lf, &lf), 0);
     EXPECT_STREQ(lf.lfFaceName, "Arial");
@@ -138,10 +145,10 @@ TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {
     Set(IDC_ITEM_RETRIES, "4");
     CheckDlgButton(dialog, IDC_ITEM_MAIL_DOWN, BST_CHECKED);
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_NEW);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_NEW);
     expected.config = FullConfig();
-    EXPECT_EQ(g_sent[0], FrameOf(expected));
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_itemDialog, nullptr);
 }
@@ -151,14 +158,14 @@ TEST_F(ItemDialog, APingNeedsOnlyANameAndAHost) {
     Set(IDC_ITEM_NAME, "gw");
     Set(IDC_ITEM_HOST, "10.0.0.1");
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_NEW);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_NEW);
     lstrcpynA(expected.config.name, "gw", 80);
     lstrcpynA(expected.config.host, "10.0.0.1", 80);
     expected.config.interval = 60;
     expected.config.timeout = 3;
     expected.config.retries = 3;
-    EXPECT_EQ(g_sent[0], FrameOf(expected)) << "port 0 for a ping";
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected)) << "port 0 for a ping";
 }
 
 struct Failure {
@@ -200,14 +207,14 @@ TEST_F(ItemDialog, EachRefusalShowsInTheHeadingInRedAndKeepsTheDialogOpen) {
         EXPECT_TRUE(IsWindow(dialog));
         EXPECT_EQ(g_itemDialog, dialog);
         const Colours c = StaticColours(IDC_ITEM_HEADING);
-        EXPECT_EQ(c.text, ITEM_HEADING_ERROR_COLOUR) << f.message;
+        EXPECT_EQ(c.text, COLOUR_RED_ORANGE) << f.message;
         EXPECT_EQ(c.text, RGB(255, 51, 0));
         EXPECT_EQ(c.bkMode, TRANSPARENT);
         EXPECT_EQ(c.brush, GetSysColorBrush(COLOR_BTNFACE));
         EXPECT_EQ(Text(IDC_ITEM_NAME), f.name) << "fields stay as the user left them";
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 TEST_F(ItemDialog, HeadingStaysRedAfterTheFieldIsCorrectedUntilTheNextOpening) {
@@ -246,12 +253,13 @@ TEST_F(ItemDialog, EditShowsTheItemAndSendsTheWholeConfigurationWithItsId) {
 
     Set(IDC_ITEM_HOST, "192.168.1.21");
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_EDIT, 42);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_EDIT, 42);
     expected.config = FullConfig();
     lstrcpynA(expected.config.host, "192.168.1.21", 80);
-    EXPECT_EQ(g_sent[0], FrameOf(expected));
-    EXPECT_STREQ(item->config.host, "192.168.1.20") << "the row changes on the server's answer only";
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
+    EXPECT_STREQ(item->config.host, "192.168.1.20")
+        << "the row changes on the server's answer only";
 }
 
 TEST_F(ItemDialog, AnUnknownTestTypeOpensWithoutSelectionAndSavesAllOnes) {
@@ -260,9 +268,9 @@ TEST_F(ItemDialog, AnUnknownTestTypeOpensWithoutSelectionAndSavesAllOnes) {
     ASSERT_NE(OpenEdit(item), nullptr);
     EXPECT_EQ(Selection(), CB_ERR);
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Pkt sent;
-    std::memcpy(&sent, g_sent[0].data() + 4, sizeof sent);
+    std::memcpy(&sent, g_capture.sentFrames[0].data() + 4, sizeof sent);
     EXPECT_EQ(sent.config.testType, 0xFFFFFFFFu);
     EXPECT_EQ(sent.code, static_cast<uint32_t>(CODE_ITEM_EDIT));
 }
@@ -273,14 +281,14 @@ TEST_F(ItemDialog, SaveAfterTheItemWasDeletedSendsTheEditForTheRememberedId) {
     ClearItemRows();  // the server deleted it, or the connection ended: the record is freed
     Set(IDC_ITEM_NAME, "renamed");
     Save();
-    ASSERT_EQ(g_sent.size(), 1u);
-    Pkt expected = Request(CODE_ITEM_EDIT, 77);
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    Pkt expected = MakeRequest(CODE_ITEM_EDIT, 77);
     lstrcpynA(expected.config.name, "renamed", 80);
     lstrcpynA(expected.config.host, "10.0.0.1", 80);
     expected.config.interval = 60;
     expected.config.timeout = 3;
     expected.config.retries = 3;
-    EXPECT_EQ(g_sent[0], FrameOf(expected));
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_EQ(g_itemDialog, nullptr);
 }
 
@@ -296,7 +304,7 @@ TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
     PumpMessages(2000, [this] { return !IsWindow(dialog); });
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_itemDialog, nullptr);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
 }  // namespace

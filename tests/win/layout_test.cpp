@@ -61,7 +61,8 @@ public:
         const char* expected = getenv("QX_EXPECT_DPI");
         const UINT dpi = WindowDpi(nullptr);
         if (expected != nullptr) {
-            ASSERT_EQ(dpi, static_cast<UINT>(atoi(expected))) << "the prefix's LogPixels did not take effect";
+            ASSERT_EQ(dpi, static_cast<UINT>(atoi(expected)))
+                << "the prefix's LogPixels did not take effect";
         }
         ASSERT_EQ(ResolvedFace("MS Sans Serif", ANSI_CHARSET), "MS Sans Serif")
             << "the prefix has no \"MS Sans Serif\": link Wine's fonts (fonts-wine) into C:\\windows\\Fonts";
@@ -70,12 +71,14 @@ public:
         if (dpi != USER_DEFAULT_SCREEN_DPI)
             return;
         g_instance = GetModuleHandleA(nullptr);
-        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONNECT), nullptr, InertDialogProc, 0);
+        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONNECT), nullptr,
+                                         InertDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
         const SIZE units = BaseUnits(dialog);
         DestroyWindow(dialog);
         ASSERT_TRUE(units.cx == 6 && units.cy == 13)
-            << "dialog base units of \"MS Sans Serif\" 8 at 96 DPI are " << units.cx << " x " << units.cy
+            << "dialog base units of \"MS Sans Serif\" 8 at 96 DPI are " << units.cx << " x "
+            << units.cy
             << ", not 6 x 13 as on Windows: the prefix lacks Wine's own fonts (fonts-wine)";
     }
 };
@@ -95,7 +98,8 @@ std::vector<HWND> VisibleDescendants(HWND top) {
 }
 
 std::string Describe(HWND control) {
-    return ClassName(control) + " " + std::to_string(GetDlgCtrlID(control)) + " \"" + WindowText(control) + "\"";
+    return ClassName(control) + " " + std::to_string(GetDlgCtrlID(control)) + " \"" +
+           WindowText(control) + "\"";
 }
 
 // The text without its mnemonic marks ("&&" stands for "&").
@@ -142,7 +146,8 @@ int TextRoom(HWND control) {
         // The frame, the focus rectangle inside it, and the button's image.
         int room = client.right - 2 * (edge + 1);
         BUTTON_IMAGELIST images = {};
-        if (SendMessageA(control, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)) && images.himl != nullptr) {
+        if (SendMessageA(control, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)) &&
+            images.himl != nullptr) {
             int cx = 0, cy = 0;
             ImageList_GetIconSize(images.himl, &cx, &cy);
             room -= cx;
@@ -178,23 +183,25 @@ protected:
         const std::string title = WindowText(top);
         RECT client;
         GetClientRect(top, &client);
-        printf("[ layout ] %u DPI \"%s\": client %ld x %ld\n", dpi, title.c_str(), client.right, client.bottom);
+        printf("[ layout ] %u DPI \"%s\": client %ld x %ld\n", dpi, title.c_str(), client.right,
+               client.bottom);
         for (HWND control : VisibleDescendants(top)) {
             RECT rect;
             GetWindowRect(control, &rect);
             MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&rect), 2);
-            EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right && rect.bottom <= client.bottom)
-                << dpi << " DPI, \"" << title << "\": " << Describe(control) << " spans (" << rect.left << ", "
-                << rect.top << ")-(" << rect.right << ", " << rect.bottom << ") in a client area of "
-                << client.right << " x " << client.bottom;
+            EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
+                        rect.bottom <= client.bottom)
+                << dpi << " DPI, \"" << title << "\": " << Describe(control) << " spans ("
+                << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom
+                << ") in a client area of " << client.right << " x " << client.bottom;
 
             const std::string text = DisplayedText(WindowText(control));
             const int room = TextRoom(control);
             if (text.empty() || room < 0)
                 continue;
             const int width = TextWidth(control, text);
-            EXPECT_LE(width, room) << dpi << " DPI, \"" << title << "\": " << Describe(control) << " needs " << width
-                                   << " px and has " << room;
+            EXPECT_LE(width, room) << dpi << " DPI, \"" << title << "\": " << Describe(control)
+                                   << " needs " << width << " px and has " << room;
         }
     }
 
@@ -208,8 +215,8 @@ TEST_F(Layout, MainWindowHoldsTheWholePanel) {
     GetWindowRect(g_monitorPanel, &panel);
     const SIZE units = BaseUnits(g_monitorPanel);
     printf("[ layout ] %u DPI: main window %ld x %ld, panel %ld x %ld, base units %ld x %ld\n", dpi,
-           frame.right - frame.left, frame.bottom - frame.top, panel.right - panel.left, panel.bottom - panel.top,
-           units.cx, units.cy);
+           frame.right - frame.left, frame.bottom - frame.top, panel.right - panel.left,
+           panel.bottom - panel.top, units.cx, units.cy);
     EXPECT_GE(frame.right - frame.left, ScaleForDpi(712, dpi));
     EXPECT_GE(frame.bottom - frame.top, ScaleForDpi(665, dpi));
     CheckWindow(g_mainWindow);
@@ -217,7 +224,8 @@ TEST_F(Layout, MainWindowHoldsTheWholePanel) {
 
 TEST_F(Layout, ConnectDialog) {
     HWND dialog = nullptr;
-    PumpMessages(5000, [&] { return (dialog = FindThreadWindow("Connect to Quorvex Server")) != nullptr; });
+    PumpMessages(
+        5000, [&] { return (dialog = FindThreadWindow("Connect to Quorvex Server")) != nullptr; });
     CheckWindow(dialog);
 }
 
@@ -242,7 +250,8 @@ TEST_F(ConnectedLayout, BothSettingsPages) {
     CheckWindow(g_settingsDialog);  // the General page
     HWND tree = GetDlgItem(g_settingsDialog, IDC_SETTINGS_TREE);
     HTREEITEM general = TreeView_GetChild(tree, TreeView_GetRoot(tree));
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(TreeView_GetNextSibling(tree, general)));
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(TreeView_GetNextSibling(tree, general)));
     EXPECT_EQ(WindowText(GetDlgItem(g_settingsDialog, IDC_SETTINGS_TITLE)), "Email Settings");
     CheckWindow(g_settingsDialog);
     g_settingsAvailable = 0;

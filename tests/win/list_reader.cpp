@@ -62,7 +62,8 @@ void RefuseRows(HWND list, bool refuse) {
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listViewProc));
         return;
     }
-    const LONG_PTR own = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListProc));
+    const LONG_PTR own =
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListProc));
     if (own != reinterpret_cast<LONG_PTR>(RefusingListProc))
         g_listViewProc = reinterpret_cast<WNDPROC>(own);
 }

@@ -61,7 +61,8 @@ TEST_F(MainWindow, FollowsAChangeOfDpi) {
     EXPECT_EQ(rect.bottom - rect.top, 1010);
     EXPECT_EQ(SendMessageA(g_itemsList, LVM_GETCOLUMNWIDTH, 1, 0), 345);
     BUTTON_IMAGELIST images = {};
-    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_SETTINGS, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_SETTINGS, BCM_GETIMAGELIST, 0,
+                        reinterpret_cast<LPARAM>(&images));
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images.himl, &cx, &cy);
     EXPECT_EQ(cx, SmallIconSize(144));
@@ -108,9 +109,14 @@ TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
     EXPECT_STREQ(text, "About");
 
     HMENU popup = GetSubMenu(menu, 0);
-    ExpectMenuItems(popup, {{40001, "New Item"}, {40002, "Edit Item"}, {40003, "Delete Item"},
-                            {40004, "Start Test"}, {40005, "Stop Test"}, {40006, "Settings"},
-                            {0, nullptr}, {40007, "Quit"}});
+    ExpectMenuItems(popup, {{40001, "New Item"},
+                            {40002, "Edit Item"},
+                            {40003, "Delete Item"},
+                            {40004, "Start Test"},
+                            {40005, "Stop Test"},
+                            {40006, "Settings"},
+                            {0, nullptr},
+                            {40007, "Quit"}});
     popup = GetSubMenu(menu, 1);
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(GetMenuItemID(popup, 0), 40008u);
@@ -126,8 +132,10 @@ TEST_F(MainWindow, NotificationIconMenuOpensSwitchesAlertsAndQuits) {
     HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
     HMENU popup = GetSubMenu(menu, 0);
-    ExpectMenuItems(popup, {{IDM_TRAY_OPEN, "Open Quorvex Client"}, {IDM_TRAY_SHOW_ALERTS, "Show Alerts"},
-                            {0, nullptr}, {IDM_TRAY_QUIT, "Quit"}});
+    ExpectMenuItems(popup, {{IDM_TRAY_OPEN, "Open Quorvex Client"},
+                            {IDM_TRAY_SHOW_ALERTS, "Show Alerts"},
+                            {0, nullptr},
+                            {IDM_TRAY_QUIT, "Quit"}});
     EXPECT_TRUE(GetMenuState(popup, IDM_TRAY_SHOW_ALERTS, MF_BYCOMMAND) & MF_CHECKED);
     DestroyMenu(menu);
 }
@@ -245,10 +253,10 @@ TEST(CenterWindow, PlacesALargerWindowByTruncatedHalfDifferences) {
     RegisterClassA(&wc);
     HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 100, 100, 100, 100, nullptr,
                                  nullptr, wc.hInstance, nullptr);
-    HWND smaller = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 41, 21, owner,
-                                   nullptr, wc.hInstance, nullptr);
-    HWND larger = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 301, 201, owner,
-                                  nullptr, wc.hInstance, nullptr);
+    HWND smaller = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 41, 21, owner, nullptr,
+                                   wc.hInstance, nullptr);
+    HWND larger = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 301, 201, owner, nullptr,
+                                  wc.hInstance, nullptr);
     ASSERT_NE(larger, nullptr);
     CenterWindow(smaller);
     CenterWindow(larger);
@@ -258,8 +266,8 @@ TEST(CenterWindow, PlacesALargerWindowByTruncatedHalfDifferences) {
     EXPECT_EQ(rect.top, 100 + 79 / 2);
     EXPECT_EQ(rect.right - rect.left, 41);
     GetWindowRect(larger, &rect);
-    EXPECT_EQ(rect.left, 0);   // 100 + (-201 / 2) = 100 - 100
-    EXPECT_EQ(rect.top, 50);   // 100 + (-101 / 2) = 100 - 50
+    EXPECT_EQ(rect.left, 0);  // 100 + (-201 / 2) = 100 - 100
+    EXPECT_EQ(rect.top, 50);  // 100 + (-101 / 2) = 100 - 50
     DestroyWindow(owner);
 }
 

@@ -29,10 +29,20 @@ TEST(MessageWindow, PostedMessageArrivesThroughTheLoop) {
     ASSERT_NE(hwnd, nullptr);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     ASSERT_TRUE(PostMessageA(hwnd, WM_USER + 4, 42, 0));
+    // A loop that cannot block past its limit: wait for input, then take it.
     MSG msg;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 5000 && GetMessageA(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageA(&msg);
+    bool quit = false;
+    const DWORD start = GetTickCount();
+    while (!quit && GetTickCount() - start < 5000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                quit = true;
+            else
+                DispatchMessageA(&msg);
+        }
+    }
+    EXPECT_TRUE(quit) << "no WM_QUIT within 5 s";
     EXPECT_EQ(g_seenMessage, static_cast<UINT>(WM_USER + 4));
     EXPECT_EQ(g_seenWParam, 42u);
     DestroyWindow(hwnd);

@@ -29,8 +29,8 @@ HWND CreateNotifyWindow() {
         wc.lpszClassName = "QxNetTestWindow";
         registered = RegisterClassA(&wc) != 0;
     }
-    return CreateWindowExA(0, "QxNetTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "QxNetTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace
@@ -184,6 +184,30 @@ bool NetTest::ReadPeer(SOCKET peer, std::vector<uint8_t>& into) {
             continue;
         }
         return !(n == 0 || WSAGetLastError() != WSAEWOULDBLOCK);
+    }
+}
+
+bool NetTest::WaitUnread(SOCKET sock, u_long bytes, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        u_long unread = 0;
+        if (ioctlsocket(sock, FIONREAD, &unread) == 0 && unread >= bytes)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(5);
+    }
+}
+
+bool NetTest::WaitEndOfStream(SOCKET sock, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        char byte;
+        if (recv(sock, &byte, 1, MSG_PEEK) == 0)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(5);
     }
 }
 

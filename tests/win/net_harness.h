@@ -44,6 +44,11 @@ protected:
     uint64_t FillUntilBlocked(int32_t index);
     // Reads non-blocking from `peer` into `into`; false once the peer saw end of stream.
     static bool ReadPeer(SOCKET peer, std::vector<uint8_t>& into);
+    // Without reading or dispatching anything, waits at most timeoutMs until
+    // `sock` holds at least `bytes` unread bytes, or until the end of the
+    // stream is all that is left to read.
+    static bool WaitUnread(SOCKET sock, u_long bytes, DWORD timeoutMs = 5000);
+    static bool WaitEndOfStream(SOCKET sock, DWORD timeoutMs = 5000);
 
     size_t CountEvents(uint32_t event) const;
 

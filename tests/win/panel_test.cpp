@@ -15,6 +15,7 @@
 #include "app_harness.h"
 #include "link/server_lists.h"
 #include "link/wire.h"
+#include "panel/event_depth.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
@@ -90,7 +91,8 @@ TEST_F(Panel, ListsAreSingleSelectionReportsWithoutSorting) {
         const LONG style = GetWindowLongA(Item(id), GWL_STYLE);
         EXPECT_EQ(style & common, common) << "list " << id;
         // The template's WS_BORDER becomes a client edge in a dialog.
-        EXPECT_TRUE((style & WS_BORDER) || (GetWindowLongA(Item(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+        EXPECT_TRUE((style & WS_BORDER) ||
+                    (GetWindowLongA(Item(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
         EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT) << "list " << id;
         EXPECT_FALSE(style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) << "list " << id;
     }
@@ -108,11 +110,13 @@ TEST_F(Panel, OnlyTheItemsListHasGridLines) {
 }
 
 TEST_F(Panel, ButtonsReadLeftToRightWithAnIconEach) {
-    const struct { int id; const char* text; } buttons[] = {
-        {IDC_PANEL_CONNECT, "Connect"},        {IDC_PANEL_NEW_ITEM, "New Item"},
-        {IDC_PANEL_EDIT_ITEM, "Edit Item"},    {IDC_PANEL_DELETE_ITEM, "Delete Item"},
-        {IDC_PANEL_START_TEST, "Start Test"},  {IDC_PANEL_STOP_TEST, "Stop Test"},
-        {IDC_PANEL_SETTINGS, "Settings"}};
+    const struct {
+        int id;
+        const char* text;
+    } buttons[] = {{IDC_PANEL_CONNECT, "Connect"},       {IDC_PANEL_NEW_ITEM, "New Item"},
+                   {IDC_PANEL_EDIT_ITEM, "Edit Item"},   {IDC_PANEL_DELETE_ITEM, "Delete Item"},
+                   {IDC_PANEL_START_TEST, "Start Test"}, {IDC_PANEL_STOP_TEST, "Stop Test"},
+                   {IDC_PANEL_SETTINGS, "Settings"}};
     LONG lastLeft = -1;
     for (const auto& button : buttons) {
         HWND control = Item(button.id);
@@ -139,9 +143,9 @@ TEST_F(Panel, ButtonsReadLeftToRightWithAnIconEach) {
 
 TEST_F(Panel, ConnectStartsDisabledAndTheOtherButtonsEnabled) {
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_PANEL_CONNECT)));
-    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM,
-                   IDC_PANEL_START_TEST, IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS,
-                   IDC_PANEL_RELOAD_EVENTS})
+    for (int id :
+         {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM, IDC_PANEL_START_TEST,
+          IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS, IDC_PANEL_RELOAD_EVENTS})
         EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
 }
 
@@ -177,7 +181,8 @@ int AddRow(HWND list, void* record) {
     item.iItem = 0xFFFF;
     item.pszText = const_cast<char*>("row");
     item.lParam = reinterpret_cast<LPARAM>(record);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 TestItem* NewItem(uint32_t started, uint32_t up) {
@@ -236,11 +241,12 @@ TEST_F(Panel, CustomDrawAsksForItemsThenSubitemsOfBothLists) {
 }
 
 TEST_F(Panel, StatusCellIsColouredByStartedAndUp) {
-    const struct { uint32_t started, up; COLORREF text, background; } cases[] = {
-        {0, 0, 0x00000000, 0x00FFFFFF},
-        {0, 1, 0x00000000, 0x00FFFFFF},
-        {1, 1, 0x00000000, RGB(186, 236, 206)},
-        {1, 0, 0x00FFFFFF, RGB(255, 51, 0)},
+    const struct {
+        uint32_t started, up;
+        COLORREF text, background;
+    } cases[] = {
+        {0, 0, 0x00000000, 0x00FFFFFF},         {0, 1, 0x00000000, 0x00FFFFFF},
+        {1, 1, 0x00000000, RGB(186, 236, 206)}, {1, 0, 0x00FFFFFF, RGB(255, 51, 0)},
         {7, 9, 0x00000000, RGB(186, 236, 206)},
     };
     for (const auto& c : cases) {
@@ -261,9 +267,16 @@ TEST_F(Panel, OtherCellsOfAnItemRowAreBlackOnWhite) {
 }
 
 TEST_F(Panel, EventRowsAreColouredOnlyByExactDownAndUp) {
-    const struct { const char* text; COLORREF colour; } cases[] = {
-        {"Down", RGB(255, 51, 0)}, {"Up", RGB(0, 102, 0)}, {"down", 0},
-        {"Down ", 0},              {"UP", 0},              {"", 0},
+    const struct {
+        const char* text;
+        COLORREF colour;
+    } cases[] = {
+        {"Down", RGB(255, 51, 0)},
+        {"Up", RGB(0, 102, 0)},
+        {"down", 0},
+        {"Down ", 0},
+        {"UP", 0},
+        {"", 0},
         {"Host is Down", 0},
     };
     for (const auto& c : cases) {

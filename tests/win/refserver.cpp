@@ -47,7 +47,8 @@ std::string Hex(const void* bytes, size_t length) {
 }
 
 std::string FrameHex(const void* record, size_t length) {
-    const uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    const uint8_t header[4] = {0x51, 0x58, static_cast<uint8_t>(length >> 8),
+                               static_cast<uint8_t>(length)};
     return Hex(header, 4) + Hex(record, length);
 }
 
@@ -88,8 +89,10 @@ bool RefServer::Start(const std::string& script, const std::vector<std::string>&
     // Process ids are per Wine prefix, so another build tree's run may pick
     // the same name: a folder that exists already belongs to someone else.
     do
-        dir_ = "/tmp/qx-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    while (!CreateDirectoryA(WinPath(dir_).c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+        dir_ = "/tmp/qx-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++counter);
+    while (!CreateDirectoryA(WinPath(dir_).c_str(), nullptr) &&
+           GetLastError() == ERROR_ALREADY_EXISTS);
     std::string cmd = "cd " + dir_ + " && echo $$ > pid && exec " + server +
                       " --listen 127.0.0.1:0 --port-file port --out out.txt --max-seconds 300";
     if (!script.empty()) {
@@ -123,8 +126,21 @@ void RefServer::Stop() {
     if (!running_)
         return;
     running_ = false;
-    std::string cmd = "kill $(cat " + dir_ + "/pid) 2>/dev/null";
+    // The shell waits (at most 10 s) until the server has ended, a zombie
+    // counting as ended, then leaves a mark that this process waits for.
+    const std::string cmd = "pid=$(cat " + dir_ +
+                            "/pid); kill $pid 2>/dev/null; i=0; "
+                            "while [ $i -lt 500 ] && kill -0 $pid 2>/dev/null && "
+                            "[ \"$(cut -d' ' -f3 /proc/$pid/stat 2>/dev/null)\" != Z ]; "
+                            "do sleep 0.02; i=$((i+1)); done; touch " +
+                            dir_ + "/stopped";
+    if (RunUnix(cmd)) {
+        const std::string mark = WinPath(UnixPath("stopped"));
+        const DWORD start = GetTickCount();
+        while (GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES &&
+               GetTickCount() - start < 15000)
+            Sleep(20);
+    }
     if (std::getenv("QX_KEEP_E2E") == nullptr)
-        cmd += "; sleep 1; rm -rf " + dir_;
-    RunUnix(cmd);
+        RunUnix("rm -rf " + dir_);
 }

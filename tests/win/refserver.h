@@ -18,7 +18,8 @@ public:
     // script: the text of a server script (empty for none). extra: more options.
     // Returns false (with a reason in Error()) when the server did not come up.
     bool Start(const std::string& script, const std::vector<std::string>& extra = {});
-    // Kills the server and removes its directory (unless QX_KEEP_E2E is set).
+    // Kills the server, waits (at most 15 s) until it has ended, and removes
+    // its directory (unless QX_KEEP_E2E is set).
     void Stop();
 
     uint16_t Port() const { return port_; }

@@ -12,7 +12,9 @@
 
 namespace {
 
-INT_PTR CALLBACK InertProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK InertProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 struct Control {
     int id;
@@ -56,7 +58,8 @@ protected:
             const LONG wanted = c.style & ~(WS_BORDER | WS_VSCROLL);
             EXPECT_EQ(style & wanted, wanted) << "control " << c.id;
             if (c.style & WS_BORDER) {
-                EXPECT_TRUE((style & WS_BORDER) || (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE))
+                EXPECT_TRUE((style & WS_BORDER) ||
+                            (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE))
                     << "control " << c.id;
             }
         }
@@ -124,10 +127,11 @@ TEST_F(Template, SettingsFrame123AndPages124And130) {
     ASSERT_NE(Load(IDD_SETTINGS), nullptr);
     EXPECT_EQ(WindowText(dialog), "Quorvex Server Configuration");
     ExpectClientSize(310, 194);
-    ExpectControls({{IDOK, "Button", "Save", BS_DEFPUSHBUTTON},
-                    {IDCANCEL, "Button", "Cancel", 0},
-                    {1043, "SysTreeView32", nullptr, TVS_HASLINES | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT},
-                    {1044, "Static", "", SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN}});
+    ExpectControls(
+        {{IDOK, "Button", "Save", BS_DEFPUSHBUTTON},
+         {IDCANCEL, "Button", "Cancel", 0},
+         {1043, "SysTreeView32", nullptr, TVS_HASLINES | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT},
+         {1044, "Static", "", SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN}});
 
     HWND frame = dialog;
     for (int page : {IDD_SETTINGS_GENERAL, IDD_SETTINGS_EMAIL}) {
@@ -147,13 +151,14 @@ TEST_F(Template, SettingsFrame123AndPages124And130) {
         if (page == IDD_SETTINGS_GENERAL) {
             ExpectControls({{1007, "Edit", "", ES_NUMBER | ES_CENTER}});
         } else {
-            ExpectControls({{1046, "Edit", "", ES_AUTOHSCROLL},
-                            {1047, "Edit", "", ES_AUTOHSCROLL},
-                            {1048, "Edit", "", ES_AUTOHSCROLL},
-                            {1056, "Button", "SMTP server requires authentication", BS_AUTOCHECKBOX},
-                            {1019, "Edit", "", ES_AUTOHSCROLL},
-                            {1020, "Edit", "", ES_PASSWORD},
-                            {1007, "Edit", "", ES_NUMBER | ES_CENTER}});
+            ExpectControls(
+                {{1046, "Edit", "", ES_AUTOHSCROLL},
+                 {1047, "Edit", "", ES_AUTOHSCROLL},
+                 {1048, "Edit", "", ES_AUTOHSCROLL},
+                 {1056, "Button", "SMTP server requires authentication", BS_AUTOCHECKBOX},
+                 {1019, "Edit", "", ES_AUTOHSCROLL},
+                 {1020, "Edit", "", ES_PASSWORD},
+                 {1007, "Edit", "", ES_NUMBER | ES_CENTER}});
         }
         DestroyWindow(pageWindow);
     }
@@ -185,8 +190,8 @@ TEST_F(Template, AboutBox132WithTheLogoBitmap) {
                     {1064, "Static", nullptr, WS_GROUP},
                     {1065, "Static", nullptr, SS_CENTER | SS_CENTERIMAGE},
                     {1066, "Static", nullptr, SS_CENTER | SS_CENTERIMAGE}});
-    HBITMAP logo = reinterpret_cast<HBITMAP>(
-        SendDlgItemMessageA(dialog, 1062, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    HBITMAP logo =
+        reinterpret_cast<HBITMAP>(SendDlgItemMessageA(dialog, 1062, STM_GETIMAGE, IMAGE_BITMAP, 0));
     ASSERT_NE(logo, nullptr);
     BITMAP info = {};
     GetObjectA(logo, sizeof info, &info);
@@ -198,20 +203,26 @@ TEST_F(Template, AboutBox132WithTheLogoBitmap) {
 // 200 % display scale, so that no icon is drawn scaled from another size.
 TEST(Resources, IconsComeInEverySize) {
     HMODULE module = GetModuleHandleA(nullptr);
-    for (int id : {IDI_EDIT_ITEM, IDI_DELETE_ITEM, IDI_START_TEST, IDI_STOP_TEST, IDI_SETTINGS,
-                   IDI_CONNECT, IDI_APP, IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN}) {
-        HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    for (int id :
+         {IDI_EDIT_ITEM, IDI_DELETE_ITEM, IDI_START_TEST, IDI_STOP_TEST, IDI_SETTINGS, IDI_CONNECT,
+          IDI_APP, IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN}) {
+        HRSRC group =
+            FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
         ASSERT_NE(group, nullptr) << id;
         auto directory = static_cast<PBYTE>(LockResource(LoadResource(module, group)));
         for (int size : {16, 20, 24, 32, 40, 48, 64}) {
-            const int frameId = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
-            HRSRC frame = FindResourceA(module, MAKEINTRESOURCEA(frameId), MAKEINTRESOURCEA(3));  // RT_ICON
+            const int frameId =
+                LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+            HRSRC frame =
+                FindResourceA(module, MAKEINTRESOURCEA(frameId), MAKEINTRESOURCEA(3));  // RT_ICON
             ASSERT_NE(frame, nullptr) << id << " at " << size;
-            auto header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, frame)));
+            auto header =
+                static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, frame)));
             EXPECT_EQ(header->biWidth, size) << id;
             EXPECT_EQ(header->biHeight, 2 * size) << id << ": colour and mask";
 
-            HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+            HICON icon = static_cast<HICON>(
+                LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
             ASSERT_NE(icon, nullptr) << id;
             DestroyIcon(icon);
         }
@@ -219,7 +230,8 @@ TEST(Resources, IconsComeInEverySize) {
 }
 
 TEST(Resources, LogoIsA24BitBitmap) {
-    HRSRC found = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2));
+    HRSRC found =
+        FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2));
     ASSERT_NE(found, nullptr);
     auto header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, found)));
     EXPECT_EQ(header->biWidth, 189);
@@ -228,7 +240,8 @@ TEST(Resources, LogoIsA24BitBitmap) {
 }
 
 TEST(Resources, ManifestAsksForCommonControls6) {
-    HRSRC found = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    HRSRC found =
+        FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
     ASSERT_NE(found, nullptr);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
                                SizeofResource(nullptr, found));

@@ -31,7 +31,8 @@ void ServerSession::StartServer(const std::string& script, const std::vector<std
 
 HWND ServerSession::WaitForConnectDialog() {
     HWND dialog = nullptr;
-    PumpMessages(5000, [&] { return (dialog = FindThreadWindow("Connect to Quorvex Server")) != nullptr; });
+    PumpMessages(
+        5000, [&] { return (dialog = FindThreadWindow("Connect to Quorvex Server")) != nullptr; });
     return dialog;
 }
 

@@ -38,7 +38,9 @@ TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CONNECT_ADDRESS)), "127.0.0.1");
     DWORD shown = 0;
-    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&shown)), 4);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_GETADDRESS, 0,
+                                  reinterpret_cast<LPARAM>(&shown)),
+              4);
     EXPECT_EQ(shown, static_cast<DWORD>(MAKEIPADDRESS(127, 0, 0, 1)));
     EXPECT_EQ(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE), 2111u);
 
@@ -67,7 +69,8 @@ TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
     std::ifstream again("quorvex.ini", std::ios::binary);
     std::stringstream written;
     written << again.rdbuf();
-    EXPECT_EQ(written.str(), "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.1\r\n");
+    EXPECT_EQ(written.str(),
+              "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.1\r\n");
 }
 
 TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
@@ -114,18 +117,21 @@ TEST_F(SessionTest, TheAddressTypedInTheDialogIsUsedAndRemembered) {
     HWND dialog = WaitForConnectDialog();
     ASSERT_NE(dialog, nullptr);
     // Nothing listens on 127.0.0.2: the attempt fails, and the file keeps the address.
-    SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_SETADDRESS, 0, MAKEIPADDRESS(127, 0, 0, 2));
+    SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_SETADDRESS, 0,
+                        MAKEIPADDRESS(127, 0, 0, 2));
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, server.Port(), FALSE);
     SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
     ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
     std::ifstream ini("quorvex.ini", std::ios::binary);
     std::stringstream text;
     text << ini.rdbuf();
-    EXPECT_EQ(text.str(), "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.2\r\n");
+    EXPECT_EQ(text.str(),
+              "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.2\r\n");
     dialog = WaitForConnectDialog();
     ASSERT_NE(dialog, nullptr);
     DWORD shown = 0;
-    SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&shown));
+    SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_GETADDRESS, 0,
+                        reinterpret_cast<LPARAM>(&shown));
     EXPECT_EQ(shown, static_cast<DWORD>(MAKEIPADDRESS(127, 0, 0, 2)));
 }
 
@@ -163,8 +169,7 @@ TEST_F(SessionTest, RefusedPortLogsConnectingThenClosed) {
     // A port that was just free: nothing listens there.
     StartServer("");
     const uint16_t port = server.Port();
-    server.Stop();
-    Sleep(300);
+    server.Stop();  // returns once the server has ended
     Connect(port);
     ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
     EXPECT_TRUE(LogContains("Connecting to Quorvex Server ..."));
@@ -220,7 +225,8 @@ TEST_F(SessionTest, AServerThatStopsReadingLosesNothing) {
     script += "mark all-acked\n";
     StartServer(script);
     ConnectAndWait();
-    ASSERT_TRUE(PumpMessages(30000, [&] { return server.Output().find("mark: all-acked") != std::string::npos; }));
+    ASSERT_TRUE(PumpMessages(
+        30000, [&] { return server.Output().find("mark: all-acked") != std::string::npos; }));
     const std::vector<std::string> frames = server.RecordedFrames();
     ASSERT_EQ(frames.size(), 303u);
     for (int i = 0; i < 300; ++i) {

@@ -46,7 +46,7 @@ protected:
         g_settingsCopy = ServerSettings();
         g_settingsAvailable = 1;
         PumpMessages(20);
-        ClearSent();
+        UseCapture(false);
     }
     void TearDown() override {
         StopMainWindow();
@@ -91,8 +91,8 @@ protected:
     Cfg SentCfg() {
         Cfg cfg;
         std::memset(&cfg, 0, sizeof cfg);
-        if (g_sent.size() == 1 && g_sent[0].size() == 424)
-            std::memcpy(&cfg, g_sent[0].data() + 4, sizeof cfg);
+        if (g_capture.sentFrames.size() == 1 && g_capture.sentFrames[0].size() == 424)
+            std::memcpy(&cfg, g_capture.sentFrames[0].data() + 4, sizeof cfg);
         return cfg;
     }
 
@@ -131,7 +131,8 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
     EXPECT_EQ(Field(IDC_EMAIL_PASSWORD), "s3cret");
     EXPECT_EQ(Field(IDC_EMAIL_SMTP_PORT), "25");
     EXPECT_EQ(IsDlgButtonChecked(g_settingsPage, IDC_EMAIL_AUTH), BST_CHECKED);
-    for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER, IDC_EMAIL_PASSWORD})
+    for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER,
+                   IDC_EMAIL_PASSWORD})
         EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, id, EM_GETLIMITTEXT, 0, 0), 79) << id;
     EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, IDC_EMAIL_SMTP_PORT, EM_GETLIMITTEXT, 0, 0), 5);
 }
@@ -158,9 +159,10 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "4464") << "reloaded from the copy";
     Press(IDOK);
 
-    ASSERT_EQ(g_sent.size(), 1u);
-    ASSERT_EQ(g_sent[0].size(), 424u);
-    EXPECT_EQ(Bytes(g_sent[0].begin(), g_sent[0].begin() + 4), (Bytes{0x51, 0x58, 0x01, 0xA4}));
+    ASSERT_EQ(g_capture.sentFrames.size(), 1u);
+    ASSERT_EQ(g_capture.sentFrames[0].size(), 424u);
+    EXPECT_EQ(Bytes(g_capture.sentFrames[0].begin(), g_capture.sentFrames[0].begin() + 4),
+              (Bytes{0x51, 0x58, 0x01, 0xA4}));
 
     Cfg expected = ServerSettings();
     expected.kind = KIND_REQUEST;
@@ -170,7 +172,7 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     std::memcpy(expected.smtpServer, "mail.new", 9);  // the old tail stays behind the NUL
     expected.smtpAuth = 0;
     expected.smtpUser[0] = '\0';
-    EXPECT_EQ(g_sent[0], FrameOf(&expected, sizeof expected));
+    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(&expected, sizeof expected));
     EXPECT_EQ(SentCfg().param, 0x5A5Au);
 
     EXPECT_FALSE(IsWindow(frame));
@@ -183,7 +185,7 @@ TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
     Select("Email");
     SetField(IDC_EMAIL_ADMIN, "other@example.org");
     Press(IDCANCEL);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(g_settingsDialog, nullptr);
     EXPECT_STREQ(g_settingsCopy.adminEmail, "other@example.org");
@@ -200,7 +202,7 @@ TEST_F(Settings, TheCloseBoxCancels) {
     PumpMessages(2000, [this] { return !IsWindow(frame); });
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(g_settingsDialog, nullptr);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_settingsCopy.guiPort, 3000);
 }
 
@@ -209,7 +211,7 @@ TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
     SetField(IDC_GENERAL_GUI_PORT, "2200");
     g_connectionState = CONN_DISCONNECTED;  // the connection ended meanwhile
     Press(IDOK);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(g_settingsDialog, nullptr);
     EXPECT_EQ(g_settingsCopy.guiPort, 2200);
@@ -218,9 +220,9 @@ TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
 TEST_F(Settings, PageTitleIsOnTheWhiteBrush) {
     ASSERT_NE(Open(), nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-        frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-        reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
     DeleteDC(dc);
     EXPECT_EQ(brush, g_whiteBrush);
 }

@@ -67,7 +67,12 @@ TEST_F(SocketLayerTest, OverfullQueueStoresCapacityMinusOne) {
     EXPECT_EQ(queued, 0u);
 
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 262143; }, 20000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            ReadPeer(peer, got);
+            return got.size() >= 262143;
+        },
+        20000));
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), 262143u);
@@ -84,7 +89,10 @@ TEST_F(SocketLayerTest, QueueLeavesInBurstsOfAtMost1024) {
     uint32_t queued = 0;
     ASSERT_EQ(SocketQueueSend(index, data.data(), 2500, &queued), SOCK_OK);
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 2500; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 2500;
+    }));
     PumpFor(50);
     ASSERT_EQ(bursts.size(), 3u);
     EXPECT_EQ(bursts[0].second, 1024u);
@@ -116,23 +124,86 @@ TEST_F(SocketLayerTest, StalledPeerCostsNoMessagesAndGetsEveryByteOnResume) {
     const uint64_t total = queuedWhenBlocked + 600000;
     std::vector<uint8_t> got, chunk;
     uint64_t next = queuedWhenBlocked;
-    ASSERT_TRUE(PumpUntil([&] {
-        const uint32_t room = SocketQueueRoom(index);
-        if (next < total && room > 0) {
-            const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(room, total - next));
-            FillStream(chunk, next, n);
-            uint32_t queued = 0;
-            SocketQueueSend(index, chunk.data(), static_cast<int32_t>(n), &queued);
-            next += queued;
-        }
-        ReadPeer(peer, got);
-        return got.size() >= total;
-    }, 60000)) << "received " << got.size() << " of " << total;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const uint32_t room = SocketQueueRoom(index);
+            if (next < total && room > 0) {
+                const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(room, total - next));
+                FillStream(chunk, next, n);
+                uint32_t queued = 0;
+                SocketQueueSend(index, chunk.data(), static_cast<int32_t>(n), &queued);
+                next += queued;
+            }
+            ReadPeer(peer, got);
+            return got.size() >= total;
+        },
+        60000))
+        << "received " << got.size() << " of " << total;
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), total);
     EXPECT_EQ(FirstStreamMismatch(got, 0), -1);
     EXPECT_FALSE(EntryAt(index)->writeWaiting);
+}
+
+// A full message queue refuses the pump's post: the bytes must still leave,
+// and the connection must keep sending afterwards.
+TEST_F(SocketLayerTest, RefusedPumpPostDoesNotStopTheConnection) {
+    SOCKET peer;
+    const int32_t index = ConnectPair(&peer);
+    std::vector<uint8_t> data, got;
+    FillStream(data, 0, 3000);
+    uint32_t queued = 0;
+    FailPumpPostsForTesting(1);
+    ASSERT_EQ(SocketQueueSend(index, data.data(), 1000, &queued), SOCK_OK);
+    FailPumpPostsForTesting(0);
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 1000;
+    })) << "received "
+        << got.size();
+    ASSERT_EQ(SocketQueueSend(index, data.data() + 1000, 2000, &queued), SOCK_OK);
+    ASSERT_TRUE(PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 3000;
+    })) << "received "
+        << got.size();
+    EXPECT_EQ(got, data);
+}
+
+// WSAENOBUFS brings no FD_WRITE: the pump tries again by itself.
+TEST_F(SocketLayerTest, SendShortOfBuffersIsRetried) {
+    SOCKET peer;
+    const int32_t index = ConnectPair(&peer);
+    std::vector<uint8_t> data, got;
+    FillStream(data, 0, 5000);
+    uint32_t queued = 0;
+    FailSendsForTesting(3, WSAENOBUFS);
+    ASSERT_EQ(SocketQueueSend(index, data.data(), 5000, &queued), SOCK_OK);
+    const bool arrived = PumpUntil([&] {
+        ReadPeer(peer, got);
+        return got.size() >= 5000;
+    });
+    FailSendsForTesting(0, 0);
+    ASSERT_TRUE(arrived) << "received " << got.size();
+    EXPECT_EQ(got, data);
+    EXPECT_EQ(CountEvents(SOCK_EVENT_CLOSED), 0u);
+}
+
+// Any other send error is a broken connection, which ends as a failed
+// receive does; it must not wait for an FD_WRITE that never comes.
+TEST_F(SocketLayerTest, SendErrorEndsTheConnection) {
+    SOCKET peer;
+    const int32_t index = ConnectPair(&peer);
+    uint32_t queued = 0;
+    FailSendsForTesting(-1, WSAECONNRESET);
+    ASSERT_EQ(SocketQueueSend(index, "abc", 3, &queued), SOCK_OK);
+    const bool closed = PumpUntil([&] { return CountEvents(SOCK_EVENT_CLOSED) > 0; });
+    FailSendsForTesting(0, 0);
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(CountEvents(SOCK_EVENT_CLOSED), 1u);
+    EXPECT_EQ(EntryAt(index)->inUse, 0u);
+    EXPECT_FALSE(SocketCanQueue(index));
 }
 
 TEST_F(SocketLayerTest, SendMessagesForNoQueueAreIgnored) {
@@ -182,7 +253,7 @@ TEST_F(SocketLayerTest, OrderlyCloseReportsClosedOnceAndLaterCloseIsIgnored) {
     const int32_t index = ConnectPair(&peer);
     const SOCKET sock = EntryAt(index)->sock;
     shutdown(peer, SD_SEND);
-    Sleep(50);
+    ASSERT_TRUE(WaitEndOfStream(sock));
     events.clear();
     // The receive of 0 bytes releases at once...
     SocketDispatch(WM_SOCKET_EVENT, sock, WSAMAKESELECTREPLY(FD_READ, 0));
@@ -200,7 +271,7 @@ TEST_F(SocketLayerTest, OrderlyCloseReportsClosedOnceAndLaterCloseIsIgnored) {
 
 TEST_F(SocketLayerTest, PeerThatSendsAndClosesAtOnceLosesNothing) {
     SOCKET peer;
-    ConnectPair(&peer);
+    const int32_t index = ConnectPair(&peer);
     PumpFor(50);
     events.clear();
     std::vector<uint8_t> data;
@@ -208,7 +279,8 @@ TEST_F(SocketLayerTest, PeerThatSendsAndClosesAtOnceLosesNothing) {
     ASSERT_EQ(send(peer, reinterpret_cast<const char*>(data.data()), 20000, 0), 20000);
     closesocket(peer);
     plainSockets_.pop_back();
-    Sleep(100);  // FIN and data both arrive before the first notification is read
+    // Everything has arrived before the first notification is read.
+    ASSERT_TRUE(WaitUnread(EntryAt(index)->sock, 20000));
     ASSERT_TRUE(PumpUntil([&] { return CountEvents(SOCK_EVENT_CLOSED) > 0; }));
     PumpFor(200);
     EXPECT_EQ(received, data);
@@ -231,7 +303,7 @@ TEST_F(SocketLayerTest, CloseNoticeAheadOfUnreadDataDeliversItFirst) {
     ASSERT_EQ(send(peer, reinterpret_cast<const char*>(data.data()), 7000, 0), 7000);
     closesocket(peer);
     plainSockets_.pop_back();
-    Sleep(100);
+    ASSERT_TRUE(WaitUnread(sock, 7000));
     SocketDispatch(WM_SOCKET_EVENT, sock, WSAMAKESELECTREPLY(FD_CLOSE, 0));
     EXPECT_EQ(received, data);
     EXPECT_EQ(chunkSizes, (std::vector<uint32_t>{2048, 2048, 2048, 856}));
@@ -261,7 +333,7 @@ TEST_F(SocketLayerTest, OwnerMayCloseFromInsideTheFinalDelivery) {
     send(peer, reinterpret_cast<const char*>(data.data()), 10000, 0);
     closesocket(peer);
     plainSockets_.pop_back();
-    Sleep(100);
+    ASSERT_TRUE(WaitUnread(sock, 10000));
     SocketDispatch(WM_SOCKET_EVENT, sock, WSAMAKESELECTREPLY(FD_CLOSE, 0));
     PumpFor(200);
     EXPECT_EQ(calls, 1);  // no more data, no CLOSED after the owner's own close

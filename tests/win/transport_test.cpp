@@ -1,24 +1,40 @@
-// FrameTransportSend on a real connection whose reader stalls: a frame is
+// The server transport on a real connection whose reader stalls: a frame is
 // queued whole or dropped whole, and a closed connection drops it quietly.
+// The real monitor panel is open, so its status log shows what the transport
+// reports.
 #include <string>
 
-#include "link/frame_io.h"
+#include "app/app.h"
+#include "link/server_transport.h"
 #include "link/session.h"
+#include "list_reader.h"
 #include "net_harness.h"
-#include "panel/status_log.h"
-
-static std::vector<std::string> g_logLines;
-
-void LogStatus(const char* text) {
-    g_logLines.push_back(text);
-}
+#include "panel/monitor_panel.h"
+#include "res/resource.h"
 
 namespace {
 
-using TransportTest = NetTest;
+class TransportTest : public NetTest {
+protected:
+    void SetUp() override {
+        NetTest::SetUp();
+        g_instance = GetModuleHandleA(nullptr);
+        g_monitorPanel =
+            OpenModelessDialog(g_instance, window_, MonitorPanelProc, IDD_MONITOR_PANEL);
+        ASSERT_NE(g_monitorPanel, nullptr);
+        logLinesBefore_ = LogLineCount();
+    }
+    void TearDown() override {
+        DestroyWindow(g_monitorPanel);
+        g_monitorPanel = nullptr;
+        NetTest::TearDown();
+    }
+    int NewLogLines() const { return LogLineCount() - logLinesBefore_; }
+
+    int logLinesBefore_ = 0;
+};
 
 TEST_F(TransportTest, FrameIsQueuedWholeOrDroppedWhole) {
-    g_logLines.clear();
     SOCKET peer;
     g_serverConnection = ConnectPair(&peer);
     // Fill the queue up to 600 bytes of room without letting the pump run.
@@ -32,35 +48,39 @@ TEST_F(TransportTest, FrameIsQueuedWholeOrDroppedWhole) {
 
     std::vector<uint8_t> frame;
     FillStream(frame, fill.size(), 644);
-    EXPECT_NE(FrameTransportSend(frame.data(), frame.size()), SOCK_OK);
+    EXPECT_NE(ServerTransportSend(frame.data(), frame.size()), SOCK_OK);
     EXPECT_EQ(SocketQueueRoom(g_serverConnection), 600u);  // nothing of it queued
-    ASSERT_EQ(g_logLines.size(), 1u);
-    EXPECT_EQ(g_logLines[0], "Send queue full, command not sent");
+    ASSERT_EQ(NewLogLines(), 1);
+    EXPECT_EQ(LastLogLine(), "Send queue full, command not sent");
 
     // A frame that fits goes in whole.
     std::vector<uint8_t> small;
     FillStream(small, fill.size(), 600);
-    EXPECT_EQ(FrameTransportSend(small.data(), small.size()), SOCK_OK);
+    EXPECT_EQ(ServerTransportSend(small.data(), small.size()), SOCK_OK);
     EXPECT_EQ(SocketQueueRoom(g_serverConnection), 0u);
 
     // The reader resumes: the stream is the fill followed by the small frame only.
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] { ReadPeer(peer, got); return got.size() >= 262143; }, 20000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            ReadPeer(peer, got);
+            return got.size() >= 262143;
+        },
+        20000));
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), 262143u);
     EXPECT_EQ(FirstStreamMismatch(got, 0), -1);
-    EXPECT_EQ(g_logLines.size(), 1u);
+    EXPECT_EQ(NewLogLines(), 1);
 }
 
 TEST_F(TransportTest, ClosedConnectionDropsSilently) {
-    g_logLines.clear();
     SOCKET peer;
     g_serverConnection = ConnectPair(&peer);
     ASSERT_EQ(SocketClose(g_serverConnection), SOCK_OK);
     const uint8_t frame[644] = {0x51, 0x58, 0x02, 0x80};
-    EXPECT_EQ(FrameTransportSend(frame, sizeof frame), SOCK_NOT_OPEN);
-    EXPECT_TRUE(g_logLines.empty());
+    EXPECT_EQ(ServerTransportSend(frame, sizeof frame), SOCK_NOT_OPEN);
+    EXPECT_EQ(NewLogLines(), 0);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // Hands whole frames to the socket layer for the server connection. A frame
 // goes into the send queue whole or not at all: half a frame would leave the
 // server's reassembler out of step for the rest of the connection.
-#include "link/frame_io.h"
+#include "link/server_transport.h"
+
 #include "link/session.h"
 #include "net/socket.h"
 #include "panel/status_log.h"
 
-int FrameTransportSend(const uint8_t* frame, size_t length) {
+int ServerTransportSend(const uint8_t* frame, size_t length) {
     // A connection that ended (or never opened) drops its frames quietly:
     // the user has already been told that it closed.
     if (!SocketCanQueue(g_serverConnection))

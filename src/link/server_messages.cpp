@@ -1,10 +1,12 @@
-// The message dispatcher: the only place where the client's mirror of the
+// The server message dispatcher: the only place where the client's mirror of the
 // server (item rows, event rows, the settings copy) changes on the server's
 // word. Called once per complete payload by the frame reassembler.
 //
 // Payloads are copied into zero-filled records first, so a short payload is
 // never read past its end, and every text is read only up to the end of its
 // field, so a server that leaves out a NUL cannot make the client overrun.
+#include "link/server_messages.h"
+
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/session.h"
@@ -66,12 +68,8 @@ void OnItemResponse(const Pkt& pkt) {
             item->config = pkt.config;
             RefreshItemRow(item, row);
             break;
-        case CODE_ITEM_DELETE:
-            DeleteItemRow(item, row);
-            break;
-        case CODE_ITEM_START:
-            SetItemStatusText(row, "Started");
-            break;
+        case CODE_ITEM_DELETE: DeleteItemRow(item, row); break;
+        case CODE_ITEM_START: SetItemStatusText(row, "Started"); break;
         case CODE_ITEM_STOP: {
             const uint32_t oldStarted = item->started, oldUp = item->up;
             item->started = 0;
@@ -87,15 +85,9 @@ void OnItemResponse(const Pkt& pkt) {
 
 void OnNotice(const Pkt& pkt) {
     switch (pkt.code) {
-    case CODE_ITEM_NEW:
-        OnItemAnnounced(pkt);
-        break;
-    case CODE_ITEM_STATUS:
-        OnItemStatus(pkt);
-        break;
-    case CODE_EVENTS:
-        OnEvent(pkt);
-        break;
+    case CODE_ITEM_NEW: OnItemAnnounced(pkt); break;
+    case CODE_ITEM_STATUS: OnItemStatus(pkt); break;
+    case CODE_EVENTS: OnEvent(pkt); break;
     case CODE_EVENT_ACK:
         // The server waits for the notice to come back unchanged.
         if (OnEvent(pkt))
@@ -112,9 +104,7 @@ void OnResponse(const Pkt& pkt, const uint8_t* payload, size_t length) {
     case CODE_ITEM_EDIT:
     case CODE_ITEM_DELETE:
     case CODE_ITEM_START:
-    case CODE_ITEM_STOP:
-        OnItemResponse(pkt);
-        break;
+    case CODE_ITEM_STOP: OnItemResponse(pkt); break;
     case CODE_SETTINGS_GET:
         DecodeRecord(&g_settingsCopy, sizeof g_settingsCopy, payload, length);
         g_settingsAvailable = 1;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "link/frame_io.h"
+#include "link/server_messages.h"
 #include "link/wire.h"
 
 inline Pkt Notice(uint32_t code, uint32_t itemId) {
@@ -16,8 +16,8 @@ inline Pkt Notice(uint32_t code, uint32_t itemId) {
     return p;
 }
 
-inline Pkt Item(uint32_t id, const char* name, uint32_t started, uint32_t up, uint32_t type = TEST_TCP,
-                uint16_t port = 80) {
+inline Pkt Item(uint32_t id, const char* name, uint32_t started, uint32_t up,
+                uint32_t type = TEST_TCP, uint16_t port = 80) {
     Pkt p = Notice(CODE_ITEM_NEW, id);
     std::strcpy(p.config.name, name);
     std::strcpy(p.config.host, "10.0.0.1");

@@ -1,0 +1,22 @@
+// Definitions of the process-wide globals declared in app.h.
+#include "app/app.h"
+
+HINSTANCE g_instance;
+HWND g_mainWindow;
+HWND g_monitorPanel;
+HWND g_itemsList;
+HWND g_eventsList;
+HWND g_statusLog;
+HBRUSH g_whiteBrush;
+HFONT g_titleFont;
+HFONT g_headingFont;
+
+HWND g_itemDialog;
+HWND g_settingsDialog;
+HWND g_aboutBox;
+uint32_t g_itemDialogMode;
+TestItem* g_itemUnderEdit;
+
+bool AnyItemDialogOpen() {
+    return g_itemDialog != nullptr || g_settingsDialog != nullptr || g_aboutBox != nullptr;
+}

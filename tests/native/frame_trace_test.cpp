@@ -1,0 +1,98 @@
+// The frame trace: what a line looks like, the SMTP password masked in every
+// settings record, and the frames of a real send and receive in the file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "capture.h"
+#include "link/frame.h"
+#include "link/frame_io.h"
+#include "link/frame_trace.h"
+#include "link/session.h"
+
+namespace {
+
+Bytes FrameBytes(const void* record, size_t length) {
+    Bytes f(FRAME_HEADER_SIZE + length);
+    EXPECT_EQ(BuildFrame(f.data(), f.size(), record, length), f.size());
+    return f;
+}
+
+TEST(FrameTrace, PktLinesShowOffsetHexAndText) {
+    Pkt p = MakeRequest(CODE_ITEM_START, 7);
+    std::strcpy(p.text, "Hi");
+    const Bytes f = FrameBytes(&p, sizeof p);
+    const std::string text =
+        FormatFrameTrace("2026-12-08 03:00:00.000", "sent", f.data(), f.size());
+    std::istringstream lines(text);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "2026-12-08 03:00:00.000 sent 644 bytes");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "  0000  51 58 02 80 00 00 00 00 03 00 00 00 00 00 00 00  QX..............");
+    std::getline(lines, line);
+    EXPECT_EQ(line.substr(0, 16), "  0010  48 69 00");
+    int count = 3;
+    while (std::getline(lines, line))
+        ++count;
+    EXPECT_EQ(count, 1 + (644 + 15) / 16);
+}
+
+TEST(FrameTrace, SmtpPasswordIsAsterisksInEverySettingsRecord) {
+    for (uint32_t code : {CODE_SETTINGS_GET, CODE_SETTINGS_SET}) {
+        Cfg c = {};
+        c.kind = KIND_RESPONSE;
+        c.code = code;
+        std::strcpy(c.smtpUser, "mailer");
+        std::strcpy(c.smtpPassword, "hunter2");
+        const Bytes f = FrameBytes(&c, sizeof c);
+        const std::string text = FormatFrameTrace("t", "recv", f.data(), f.size());
+        EXPECT_EQ(text.find("hunter2"), std::string::npos) << code;
+        EXPECT_EQ(text.find("68 75 6e 74"), std::string::npos) << code;  // "hunt" in hex
+        EXPECT_NE(text.find("mailer"), std::string::npos) << code;
+        EXPECT_NE(text.find(std::string(16, '*')), std::string::npos) << code;
+        // The whole field, and nothing after it, is masked.
+        Bytes masked = f;
+        for (size_t i = 0; i < 80; ++i)
+            masked[FRAME_HEADER_SIZE + offsetof(Cfg, smtpPassword) + i] = '*';
+        EXPECT_EQ(text, FormatFrameTrace("t", "recv", masked.data(), masked.size())) << code;
+    }
+}
+
+TEST(FrameTrace, SendsAndReceivesAreAppendedWhileOpen) {
+    const char* path = "frame_trace_test.log";
+    std::remove(path);
+    UseCapture(true);
+    g_connectionState = CONN_CONNECTED;
+    const Pkt before = MakeRequest(CODE_ITEM_LIST);
+    SendPkt(&before);  // not traced: the trace is not open yet
+
+    ASSERT_TRUE(OpenFrameTrace(path));
+    Cfg c = {};
+    c.code = CODE_SETTINGS_SET;
+    std::strcpy(c.smtpPassword, "hunter2");
+    SendRecord(&c, sizeof c);
+    const Bytes in = FrameBytes(&before, sizeof before);
+    ResetFrameReassembler();
+    FeedFrameBytes(in.data(), in.size());
+    CloseFrameTrace();
+    g_connectionState = CONN_DISCONNECTED;
+
+    std::ifstream file(path);
+    std::stringstream all;
+    all << file.rdbuf();
+    const std::string text = all.str();
+    EXPECT_EQ(text.find(" sent 644 bytes"), std::string::npos);
+    EXPECT_NE(text.find(" sent 424 bytes"), std::string::npos);
+    EXPECT_NE(text.find(" recv 644 bytes"), std::string::npos);
+    EXPECT_EQ(text.find("hunter2"), std::string::npos);
+    EXPECT_EQ(g_capture.sentFrames.size(), 2u);
+    EXPECT_EQ(g_capture.delivered.size(), 1u);
+    std::remove(path);
+}
+
+}  // namespace
