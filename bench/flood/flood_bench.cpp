@@ -238,14 +238,14 @@ int main(int argc, char** argv) {
             Sleep(1000);
             double sum[2] = {0, 0};
             bool ok = true;
-            for (int turn = 0; turn < 4 && ok; ++turn) {
+            for (int turn = 0; turn < 6 && ok; ++turn) {
                 const double cpu = CpuPercent(server, 8000);
                 sum[turn % 2] += cpu;
-                ok = cpu >= 0 && ToggleAlerts();  // on, off, on, off
+                ok = cpu >= 0 && ToggleAlerts();  // on, off, on, off, on, off
             }
             if (ok) {
-                on = sum[0] / 2;
-                off = sum[1] / 2;
+                on = sum[0] / 3;
+                off = sum[1] / 3;
             } else {
                 std::fprintf(stderr, "alerts: no figures (no notification icon window?)\n");
             }
