@@ -107,6 +107,13 @@ bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& err
             o.floodResponses = static_cast<uint32_t>(v);
         else if (key == "status-rate")
             o.floodStatusRate = v;
+        else if (key == "flapping") {
+            if (v > 100) {
+                error = "flapping is a percentage, not '" + value + "'";
+                return false;
+            }
+            o.floodFlapping = static_cast<uint32_t>(v);
+        }
         else {
             error = "unknown flood part '" + key + "'";
             return false;
@@ -621,8 +628,13 @@ void Server::FloodStatus(Client& c, int64_t nowMs) {
     while (c.floodStatusSent < due && budget-- > 0 && !c.dead) {
         const uint64_t k = c.floodStatusSent++;
         Pkt p = ZeroPkt(KIND_REQUEST, CODE_ITEM_STATUS);
-        p.itemId = static_cast<uint32_t>(k % opt_.floodItems + 1);
-        p.up = (k / opt_.floodItems) % 2 == 0 ? 0 : 1;
+        const uint32_t id = static_cast<uint32_t>(k % opt_.floodItems + 1);
+        p.itemId = id;
+        // Flapping items, spread evenly over the ids, alternate every round;
+        // the others keep the state they were announced with.
+        const uint64_t share = opt_.floodFlapping;
+        const bool flapping = id * share / 100 != (id - 1) * share / 100;
+        p.up = flapping ? ((k / opt_.floodItems) % 2 == 0 ? 0 : 1) : id % 2;
         SetField(p.text, p.up ? "Up" : "Down");
         Queue(c, PktFrame(p));
     }

@@ -25,13 +25,14 @@ struct ServerOptions {
     uint32_t floodEvents = 0;
     double floodStatusRate = 0;   // status notices per second after the fence
     uint32_t floodResponses = 0;  // logged responses, between two marks, before the events
+    uint32_t floodFlapping = 100;  // percent of the items whose status alternates after the fence
     double statusRate = 0;        // outside flood mode: status notices per second over the stored items
     bool once = false;            // exit when the first client has gone
     bool verbose = false;         // log every request
     bool quiet = false;           // no log lines at all (stdout lines stay)
 };
 
-// Parses "items=N,responses=L,events=M,status-rate=R" (each part optional).
+// Parses "items=N,responses=L,events=M,status-rate=R,flapping=P" (each part optional).
 bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error);
 // Parses "ADDR:PORT" (IPv4 dotted address).
 bool ParseListen(const std::string& arg, ServerOptions& o, std::string& error);

@@ -4,6 +4,8 @@
 //   flood_client_ms, flood_floor_ms, flood_ratio      5,000 items + 50,000 events
 //   bytes_per_row_...                                 memory of those rows, and of 1,000 items + 400,000 events
 //   status_client_cpu                                 2,000 status notices/s over 10,000 items
+//   alerts_on_client_cpu, alerts_off_client_cpu,      the same with a fifth of the items flapping,
+//   alerts_cpu_rise                                   in turns with "Show Alerts" on and off
 //   status_log_lines_per_s, events_rows_per_s         40,000 logged responses, then 40,000 events
 // The client is the shipped program with its main window shown, as a user
 // runs it, so every row is drawn and scrolled as it would be.
@@ -18,6 +20,7 @@
 
 #include "link/frame.h"
 #include "link/wire.h"
+#include "res/resource.h"
 #include "client_figures.h"
 #include "client_process.h"
 #include "refserver.h"
@@ -128,10 +131,28 @@ std::string Env(const char* name, const char* fallback) {
     return v ? v : fallback;
 }
 
+// The client's CPU (percent of one core) over the next `ms` milliseconds.
+double CpuPercent(const RefServer& server, DWORD ms) {
+    const ProcFigures before = ClientFigures(server, g_exe);
+    const DWORD t0 = GetTickCount();
+    Sleep(ms);
+    const ProcFigures after = ClientFigures(server, g_exe);
+    if (before.cpuSeconds < 0 || after.cpuSeconds < 0)
+        return -1;
+    return 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
+}
+
+// "Show Alerts" in the notification icon's menu, as the user would pick it.
+bool ToggleAlerts() {
+    HWND tray = FindWindowA(QX_TRAY_WINDOW_CLASS, nullptr);
+    return tray != nullptr && SendMessageTimeoutA(tray, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0,
+                                                  SMTO_NORMAL, 5000, nullptr) != 0;
+}
+
 // QX_BENCH_PARTS (default all): a comma-separated choice of flood, status,
-// log and memory.
+// alerts, log and memory.
 bool Part(const char* name) {
-    const std::string parts = "," + Env("QX_BENCH_PARTS", "flood,status,log,memory") + ",";
+    const std::string parts = "," + Env("QX_BENCH_PARTS", "flood,status,alerts,log,memory") + ",";
     return parts.find("," + std::string(name) + ",") != std::string::npos;
 }
 
@@ -205,6 +226,35 @@ int main(int argc, char** argv) {
         Print("status_client_cpu: %.1f %%\n", statusCpu);
         Print("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
         Print("status_client_memory: %.1f MB\n", memAfter);
+    }
+
+    // The same rate with a fifth of the items flapping (a change every 5 s
+    // each, 400 a second in all), in turns with alerts on and off.
+    if (Part("alerts")) {
+        double on = -1, off = -1;
+        RefServer server;
+        PROCESS_INFORMATION pi = {};
+        if (RunClient("items=10000,events=0,status-rate=2000,flapping=20", &server, &pi).ms >= 0) {
+            Sleep(1000);
+            double sum[2] = {0, 0};
+            bool ok = true;
+            for (int turn = 0; turn < 6 && ok; ++turn) {
+                const double cpu = CpuPercent(server, 8000);
+                sum[turn % 2] += cpu;
+                ok = cpu >= 0 && ToggleAlerts();  // on, off, on, off, on, off
+            }
+            if (ok) {
+                on = sum[0] / 3;
+                off = sum[1] / 3;
+            } else {
+                std::fprintf(stderr, "alerts: no figures (no notification icon window?)\n");
+            }
+        }
+        if (pi.hProcess != nullptr)
+            StopClient(&pi);
+        Print("alerts_on_client_cpu: %.1f %%\n", on);
+        Print("alerts_off_client_cpu: %.1f %%\n", off);
+        Print("alerts_cpu_rise: %.1f %%\n", off > 0 ? 100.0 * (on - off) / off : -1);
     }
 
     // Logged responses, then events, in one stream: each phase is timed

@@ -26,6 +26,7 @@
 #include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
+#include "panel/tray_icon.h"
 #include "res/resource.h"
 
 const char MAIN_WINDOW_CLASS[] = " ";
@@ -96,6 +97,7 @@ LRESULT OnCreate(HWND window) {
     g_monitorPanel = OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
     if (FitToPanel(window))
         CenterWindow(window);
+    StartTrayIcon();
     return 0;
 }
 
@@ -162,6 +164,7 @@ LRESULT OnDestroy() {
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_titleFont));
+    StopTrayIcon();  // before the quit message, so no icon outlives the program
     PostQuitMessage(0);
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "link/record_memory.h"
 #include "panel/list_batch.h"
 #include "panel/row_rules.h"
+#include "panel/tray_icon.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ bool AddItemRow(TestItem* item, int scroll) {
         std::free(item);
         return false;
     }
+    TrayItemAdded(*item);
     WriteItemColumns(g_itemsList, item, row, 1);
     if (scroll)
         ShowLastRow(g_itemsList);  // the row just appended
@@ -126,6 +128,7 @@ void SetItemStatusText(int row, const char* text) {
 void DeleteItemRow(TestItem* item, int row) {
     FreezeList(g_itemsList);
     g_itemIndex.Remove(item);
+    TrayItemRemoved(*item);
     SendMessageA(g_itemsList, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     std::free(item);
 }
@@ -162,6 +165,7 @@ bool AddEventRow(EventRecord* event, int scroll) {
 void ClearItemRows() {
     FreeRowsAndDelete<TestItem>(g_itemsList);
     g_itemIndex.Clear();
+    TrayItemsCleared();
     ThawLists();  // an emptied list draws at once, and no timer outlives the lists
 }
 

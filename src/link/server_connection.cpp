@@ -9,6 +9,7 @@
 #include "link/session.h"
 #include "panel/list_batch.h"
 #include "panel/status_log.h"
+#include "panel/tray_icon.h"
 #include "res/resource.h"
 
 char g_serverReceiveBuffer[RECEIVE_CHUNK];
@@ -20,17 +21,21 @@ ConnectButtonHandler g_connectButtonHandler;
 // Every way a connection ends: closed by the server, an attempt that failed
 // after it started, a receive error, or the user's Disconnect.
 //
-// The one difference is the settings copy: when the socket layer ended the
-// connection, settingsAvailable is cleared. The user's Disconnect leaves it
-// as it is; nothing reads it while disconnected, and the next connection's
-// synchronisation clears it before asking for the settings again.
-void EndConnection(bool clearSettings) {
+// Two things differ for the user's Disconnect. The settings copy: when the
+// socket layer ended the connection, settingsAvailable is cleared; the
+// user's Disconnect leaves it as it is, as nothing reads it while
+// disconnected and the next connection's synchronisation clears it before
+// asking for the settings again. And the alert: only an established
+// connection that ended without the user is reported as lost.
+void EndConnection(bool byUser) {
+    const bool lost = !byUser && g_connectionState == CONN_CONNECTED;
     g_connectionState = CONN_DISCONNECTED;
     ResetFrameReassembler();
-    if (clearSettings)
+    if (!byUser)
         g_settingsAvailable = 0;
     LogStatus("Server connection closed");
     ClearServerLists();
+    TrayConnectionChanged(lost);
     UpdateConnectButton("Connect", FALSE);
     PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
 }
@@ -74,6 +79,7 @@ int ServerSocketCallback(uint32_t, uint32_t event, uint32_t value, uint32_t, uin
         g_connectionState = CONN_CONNECTED;
         LogStatus("Connection to server established");
         UpdateConnectButton("Disconnect", TRUE);
+        TrayConnectionChanged(false);
         PostMessageA(g_mainWindow, WM_START_SYNC, 0, 0);
         break;
     case SOCK_EVENT_DATA:
@@ -85,12 +91,12 @@ int ServerSocketCallback(uint32_t, uint32_t event, uint32_t value, uint32_t, uin
         EndListBatch();
         break;
     case SOCK_EVENT_CLOSED:
-    case SOCK_EVENT_CONNECT_FAILED: EndConnection(true); break;
+    case SOCK_EVENT_CONNECT_FAILED: EndConnection(false); break;
     }
     return 0;
 }
 
 void DisconnectFromServer() {
     SocketClose(g_serverConnection);
-    EndConnection(false);
+    EndConnection(true);
 }

@@ -11,6 +11,7 @@
 #include "link/item_rows.h"
 #include "link/session.h"
 #include "panel/status_log.h"
+#include "panel/tray_icon.h"
 
 namespace {
 
@@ -39,8 +40,10 @@ void OnItemStatus(const Pkt& pkt) {
     TestItem* item = FindItemRow(pkt.itemId, &row);
     if (item == nullptr)
         return;
+    const uint32_t oldStarted = item->started, oldUp = item->up;
     item->up = pkt.up;
     item->started = 1;
+    TrayItemChanged(*item, oldStarted, oldUp, true);
     char text[sizeof pkt.text + 1];
     CopyFieldText(text, pkt.text);
     SetItemStatusText(row, text);
@@ -67,11 +70,14 @@ void OnItemResponse(const Pkt& pkt) {
             break;
         case CODE_ITEM_DELETE: DeleteItemRow(item, row); break;
         case CODE_ITEM_START: SetItemStatusText(row, "Started"); break;
-        case CODE_ITEM_STOP:
+        case CODE_ITEM_STOP: {
+            const uint32_t oldStarted = item->started, oldUp = item->up;
             item->started = 0;
             item->up = 0;
+            TrayItemChanged(*item, oldStarted, oldUp, false);
             SetItemStatusText(row, "Stopped");
             break;
+        }
         }
     }
     LogResponseText(pkt);

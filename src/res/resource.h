@@ -33,6 +33,16 @@
 #define IDI_CONNECT 126
 #define IDI_APP 129
 #define IDB_LOGO 133
+#define IDI_TRAY_DISCONNECTED 140  // notification area: not connected (grey)
+#define IDI_TRAY_ALL_UP 141        // connected, no started item down (green)
+#define IDI_TRAY_SOME_DOWN 142     // a started item down (red)
+
+// The notification-area icon's menu and its hidden window's class.
+#define IDR_TRAY_MENU 150
+#define IDM_TRAY_OPEN 40101
+#define IDM_TRAY_SHOW_ALERTS 40102
+#define IDM_TRAY_QUIT 40103
+#define QX_TRAY_WINDOW_CLASS "QuorvexTrayIcon"
 
 // Monitor panel (101).
 #define IDC_PANEL_ITEMS 1026

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One end-to-end case against the real program (see CMakeLists.txt):
 #   e2e.sh CASE QUORVEX_EXE PROBE_EXE WORK_DIR
+# The alerts case also needs QX_REFSERVER and QX_DRIVER (qx_demo_driver.exe).
 # Every wait is bounded; whatever this script started is stopped on exit.
 set -u
 case_name=$1 exe=$2 probe=$3 work=$4
@@ -99,6 +100,56 @@ quit | close)
   wait_for_exit "$pid"
   [ "$rc" = 0 ] || fail "exit code $rc after $case_name"
   echo "$case_name: exit code 0"
+  ;;
+alerts)
+  # The reference server's demo (one item always down, one that flaps every
+  # 10 s) on a free port, the client on the prefix's default desktop, where
+  # Wine draws a taskbar with a notification area.
+  "$QX_REFSERVER" --demo --listen 127.0.0.1:0 --state "$run/state" -q >"$run/server.out" 2>&1 &
+  started+=($!)
+  for _ in $(seq 100); do grep -q '^listening:' "$run/server.out" && break; sleep 0.1; done
+  port=$(sed -n 's/^listening: .*:\([0-9]*\)$/\1/p' "$run/server.out")
+  [ -n "$port" ] || fail "the reference server did not start"
+  printf 'SERVER_PORT=%s\nSERVER_IP=127.0.0.1\n' "$port" > quorvex.ini
+  wine "$exe" >/dev/null 2>&1 &
+  pid=$!
+  started+=($pid)
+  wait_for_window Default
+  timeout -k 2 60 wine "$QX_DRIVER" connect 5 </dev/null >/dev/null 2>&1 || fail "the demo items were not listed"
+  # The flapping item changes within 10 s; its balloon comes at once and
+  # stays a few seconds. The picture counts once it shows the balloon.
+  colours=0
+  for _ in $(seq 60); do
+    shell=$(probe Default shell)
+    read -r _ b_left b_top b_width b_height <<<"$(grep '^balloon' <<<"$shell" | head -1)"
+    if [ -n "${b_height:-}" ]; then
+      import -window root "$work/alerts.png" || fail "import failed"
+      colours=$(convert "$work/alerts.png" -crop "${b_width}x${b_height}+${b_left}+${b_top}" +repage -format '%k' info:)
+      [ "$colours" -gt 4 ] && break
+    fi
+    sleep 0.5
+  done
+  read -r _ bar_left bar_top bar_width bar_height <<<"$(grep '^taskbar' <<<"$shell")"
+  [ -n "${bar_height:-}" ] || fail "Wine shows no taskbar on the default desktop"
+  [ -n "${b_height:-}" ] || fail "no balloon within 30 s"
+  [ "$colours" -gt 4 ] || fail "the balloon looks empty ($colours colours)"
+  # The icon sits at the right end of the taskbar: red while an item is down.
+  tray="-crop 48x${bar_height}+$((bar_left + bar_width - 48))+${bar_top} +repage"
+  red() { convert "$1" $tray -fuzz 12% -fill '#ff00ff' -opaque '#e01e1e' txt:- | grep -ci 'ff00ff'; }
+  reds=$(red "$work/alerts.png")
+  [ "$reds" -ge 10 ] || fail "no red icon in the notification area ($reds red pixels)"
+  # Closed, the program takes its icon along.
+  probe Default close >/dev/null
+  wait_for_exit "$pid"
+  [ "$rc" = 0 ] || fail "exit code $rc after WM_CLOSE"
+  for _ in $(seq 10); do
+    import -window root "$work/alerts-after.png" || fail "import failed"
+    after=$(red "$work/alerts-after.png")
+    [ "$after" -lt 10 ] && break
+    sleep 0.5
+  done
+  [ "$after" -lt 10 ] || fail "the icon stayed after the program ended ($after red pixels)"
+  echo "alerts: red icon ($reds pixels), balloon at $b_left,$b_top ${b_width}x${b_height}, icon gone after exit"
   ;;
 *) fail "unknown case $case_name" ;;
 esac

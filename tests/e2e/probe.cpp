@@ -3,6 +3,8 @@
 // are and the first one's rectangle, and can post it WM_CLOSE or "Quit".
 //   qx_probe DESKTOP find          -> "count left top width height", exit 0 if found
 //   qx_probe DESKTOP close|quit    -> posts to the first one, exit 0 if found
+//   qx_probe DESKTOP shell         -> "taskbar left top width height" and, for a
+//                                     balloon on show, "balloon left top width height"
 #include <windows.h>
 
 #include <cstdio>
@@ -11,7 +13,7 @@
 
 namespace {
 
-bool IsClientProcess(HWND window) {
+bool ProcessIs(HWND window, const char* exe) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -23,7 +25,33 @@ bool IsClientProcess(HWND window) {
     CloseHandle(process);
     const char* name = strrchr(path, '\\');
     name = name ? name + 1 : path;
-    return ok && lstrcmpiA(name, "quorvex.exe") == 0;
+    return ok && lstrcmpiA(name, exe) == 0;
+}
+
+bool IsClientProcess(HWND window) {
+    return ProcessIs(window, "quorvex.exe");
+}
+
+void PrintRect(const char* what, HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    printf("%s %ld %ld %ld %ld\n", what, rect.left, rect.top, rect.right - rect.left,
+           rect.bottom - rect.top);
+}
+
+// The shell's taskbar and the balloons it shows are windows of explorer.exe.
+BOOL CALLBACK PrintShell(HWND window, LPARAM found) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (!IsWindowVisible(window) || !ProcessIs(window, "explorer.exe"))
+        return TRUE;
+    if (strcmp(className, "Shell_TrayWnd") == 0) {
+        PrintRect("taskbar", window);
+        *reinterpret_cast<bool*>(found) = true;
+    } else if (strcmp(className, "tooltips_class32") == 0) {
+        PrintRect("balloon", window);
+    }
+    return TRUE;
 }
 
 BOOL CALLBACK Collect(HWND window, LPARAM lParam) {
@@ -40,13 +68,19 @@ BOOL CALLBACK Collect(HWND window, LPARAM lParam) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: qx_probe DESKTOP find|close|quit\n");
+        fprintf(stderr, "usage: qx_probe DESKTOP find|close|quit|shell\n");
         return 2;
     }
     HDESK desktop = OpenDesktopA(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
     if (desktop == nullptr) {
         printf("0\n");
         return 1;
+    }
+    if (strcmp(argv[2], "shell") == 0) {
+        bool taskbar = false;
+        EnumDesktopWindows(desktop, PrintShell, reinterpret_cast<LPARAM>(&taskbar));
+        CloseDesktop(desktop);
+        return taskbar ? 0 : 1;
     }
     std::vector<HWND> windows;
     EnumDesktopWindows(desktop, Collect, reinterpret_cast<LPARAM>(&windows));

@@ -433,6 +433,33 @@ TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
     ServerOptions x;
     EXPECT_FALSE(ParseFloodOption("items=5,colour=3", x, bad));
     EXPECT_FALSE(ParseFloodOption("items=-1", x, bad));
+    EXPECT_FALSE(ParseFloodOption("flapping=101", x, bad));
+}
+
+TEST_F(ServerFixture, FloodStatusFlapsOnlyTheGivenShareOfItems) {
+    ServerOptions o;
+    std::string err;
+    ASSERT_TRUE(ParseFloodOption("items=10,status-rate=2000,flapping=20", o, err)) << err;
+    Launch(o);
+    const int fd = Connect();
+    auto got = ReadPayloads(fd, 11);
+    ASSERT_GE(got.size(), 11u);
+    Pkt fence;
+    DecodeRecord(&fence, sizeof fence, got[10].data(), got[10].size());
+    Frame echo = PktFrame(fence);  // the status notices start after the fence's echo
+    SendAll(fd, echo.data(), echo.size());
+    // Two rounds over the ten items: ids 5 and 10 alternate, the others keep
+    // the state they were announced with (up for odd ids).
+    auto status = ReadPayloads(fd, 20);
+    ASSERT_GE(status.size(), 20u);
+    for (size_t k = 0; k < 20; ++k) {
+        Pkt p;
+        DecodeRecord(&p, sizeof p, status[k].data(), status[k].size());
+        ASSERT_EQ(p.code, CODE_ITEM_STATUS);
+        EXPECT_EQ(p.itemId, k % 10 + 1);
+        const uint32_t expected = p.itemId % 5 == 0 ? static_cast<uint32_t>(k / 10) : p.itemId % 2;
+        EXPECT_EQ(p.up, expected) << "notice " << k << " for item " << p.itemId;
+    }
 }
 
 TEST_F(ServerFixture, StartedItemIsTestedAndReportsStatusAndEvent) {

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
+
 #include "app/app.h"
 #include "app/dpi.h"
 #include "app_harness.h"
@@ -75,6 +77,27 @@ TEST_F(MainWindow, IsCentredOnTheDesktop) {
     EXPECT_EQ(rect.top, desktop.top + (desktop.bottom - desktop.top - 665) / 2);
 }
 
+struct MenuEntry {
+    UINT id;
+    const char* text;  // null: a separator
+};
+
+void ExpectMenuItems(HMENU popup, std::initializer_list<MenuEntry> entries) {
+    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(entries.size()));
+    int i = 0;
+    for (const MenuEntry& entry : entries) {
+        if (entry.text == nullptr) {
+            EXPECT_TRUE(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR);
+        } else {
+            char text[64] = "";
+            EXPECT_EQ(GetMenuItemID(popup, i), entry.id);
+            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+            EXPECT_STREQ(text, entry.text);
+        }
+        ++i;
+    }
+}
+
 TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
     HMENU menu = GetMenu(window);
     ASSERT_NE(menu, nullptr);
@@ -85,24 +108,15 @@ TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
     GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "About");
 
-    struct Entry {
-        UINT id;
-        const char* text;
-    };
-    const Entry tools[] = {{40001, "New Item"},   {40002, "Edit Item"}, {40003, "Delete Item"},
-                           {40004, "Start Test"}, {40005, "Stop Test"}, {40006, "Settings"},
-                           {0, nullptr},          {40007, "Quit"}};
     HMENU popup = GetSubMenu(menu, 0);
-    ASSERT_EQ(GetMenuItemCount(popup), 8);
-    for (int i = 0; i < 8; ++i) {
-        if (tools[i].text == nullptr) {
-            EXPECT_TRUE(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR);
-            continue;
-        }
-        EXPECT_EQ(GetMenuItemID(popup, i), tools[i].id);
-        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-        EXPECT_STREQ(text, tools[i].text);
-    }
+    ExpectMenuItems(popup, {{40001, "New Item"},
+                            {40002, "Edit Item"},
+                            {40003, "Delete Item"},
+                            {40004, "Start Test"},
+                            {40005, "Stop Test"},
+                            {40006, "Settings"},
+                            {0, nullptr},
+                            {40007, "Quit"}});
     popup = GetSubMenu(menu, 1);
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(GetMenuItemID(popup, 0), 40008u);
@@ -111,6 +125,19 @@ TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
     EXPECT_STREQ(text, "About Quorvex");
     GetMenuStringA(popup, 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "User Manual");
+}
+
+// The notification icon's menu; the main menu and its titles stay as they are.
+TEST_F(MainWindow, NotificationIconMenuOpensSwitchesAlertsAndQuits) {
+    HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(menu, 0);
+    ExpectMenuItems(popup, {{IDM_TRAY_OPEN, "Open Quorvex Client"},
+                            {IDM_TRAY_SHOW_ALERTS, "Show Alerts"},
+                            {0, nullptr},
+                            {IDM_TRAY_QUIT, "Quit"}});
+    EXPECT_TRUE(GetMenuState(popup, IDM_TRAY_SHOW_ALERTS, MF_BYCOMMAND) & MF_CHECKED);
+    DestroyMenu(menu);
 }
 
 TEST_F(MainWindow, HoldsThePanelAtTheOriginOfItsClientArea) {

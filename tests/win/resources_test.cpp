@@ -203,8 +203,9 @@ TEST_F(Template, AboutBox132WithTheLogoBitmap) {
 // 200 % display scale, so that no icon is drawn scaled from another size.
 TEST(Resources, IconsComeInEverySize) {
     HMODULE module = GetModuleHandleA(nullptr);
-    for (int id : {IDI_EDIT_ITEM, IDI_DELETE_ITEM, IDI_START_TEST, IDI_STOP_TEST, IDI_SETTINGS,
-                   IDI_CONNECT, IDI_APP}) {
+    for (int id :
+         {IDI_EDIT_ITEM, IDI_DELETE_ITEM, IDI_START_TEST, IDI_STOP_TEST, IDI_SETTINGS, IDI_CONNECT,
+          IDI_APP, IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN}) {
         HRSRC group =
             FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
         ASSERT_NE(group, nullptr) << id;

@@ -1,0 +1,307 @@
+// The notification-area icon and its balloons. A hidden window of its own
+// receives the icon's mouse messages, the shell's "TaskbarCreated" broadcast
+// (the shell restarted and forgot every icon) and two timers: one redraws
+// the icon when its picture or tooltip changed, the other raises the next
+// balloon when the gathering interval allows. The rules (counts, texts,
+// pacing) are in alert_rules; this file only talks to Windows.
+//
+// Nothing here reports a failure: without a notification area the program
+// simply has no icon.
+#include "panel/tray_icon.h"
+
+#include <cstring>
+
+#include "app/app.h"
+#include "link/client_config.h"
+#include "link/session.h"
+#include "panel/alert_rules.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr UINT WM_TRAY_ICON = WM_APP + 1;  // the icon's mouse and balloon messages
+constexpr UINT TRAY_ICON_ID = 1;
+constexpr UINT_PTR REDRAW_TIMER = 1;
+constexpr UINT_PTR BALLOON_TIMER = 2;
+constexpr UINT REDRAW_DELAY_MS = 250;
+constexpr UINT BALLOON_TIMEOUT_MS = 10000;
+
+NotifyIconCall g_notifyIcon = Shell_NotifyIconA;
+HWND g_trayWindow;
+UINT g_taskbarCreated;
+bool g_iconAdded;
+bool g_showAlerts = true;
+bool g_redrawPending;
+bool g_balloonPending;
+HICON g_icons[3];
+TrayImage g_shownImage;
+char g_shownTip[128];
+ItemCounts g_counts;
+AlertGatherer g_alerts;
+CharSizeFn g_charSize = SingleByteCharSize;
+
+size_t DoubleByteCharSize(const char* s, size_t left) {
+    return left >= 2 && IsDBCSLeadByte(static_cast<BYTE>(*s)) ? 2 : 1;
+}
+
+bool Connected() {
+    return g_connectionState == CONN_CONNECTED;
+}
+
+NOTIFYICONDATAA IconData(UINT flags) {
+    NOTIFYICONDATAA data;
+    ZeroMemory(&data, sizeof data);
+    // The Windows 2000 layout: tooltip of 128, balloons; later fields unused.
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = g_trayWindow;
+    data.uID = TRAY_ICON_ID;
+    data.uFlags = flags;
+    return data;
+}
+
+void FillPictureAndTip(NOTIFYICONDATAA* data) {
+    g_shownImage = TrayImageFor(Connected(), g_counts);
+    FormatTrayTip(g_shownTip, sizeof g_shownTip, Connected(), g_counts);
+    data->hIcon = g_icons[static_cast<int>(g_shownImage)];
+    lstrcpynA(data->szTip, g_shownTip, sizeof data->szTip);
+}
+
+void AddIcon() {
+    NOTIFYICONDATAA data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = WM_TRAY_ICON;
+    FillPictureAndTip(&data);
+    // A shell that announces itself again may still hold the icon.
+    g_iconAdded = g_notifyIcon(NIM_ADD, &data) != FALSE || g_notifyIcon(NIM_MODIFY, &data) != FALSE;
+}
+
+void Redraw() {
+    g_redrawPending = false;
+    KillTimer(g_trayWindow, REDRAW_TIMER);
+    if (!g_iconAdded)
+        return;
+    char tip[sizeof g_shownTip];
+    FormatTrayTip(tip, sizeof tip, Connected(), g_counts);
+    if (TrayImageFor(Connected(), g_counts) == g_shownImage && std::strcmp(tip, g_shownTip) == 0)
+        return;
+    NOTIFYICONDATAA data = IconData(NIF_ICON | NIF_TIP);
+    FillPictureAndTip(&data);
+    g_notifyIcon(NIM_MODIFY, &data);
+}
+
+// Called for every change; the icon itself is redrawn by the timer.
+void NoteRedraw() {
+    if (g_redrawPending || !g_iconAdded)
+        return;
+    g_redrawPending = SetTimer(g_trayWindow, REDRAW_TIMER, REDRAW_DELAY_MS, nullptr) != 0;
+}
+
+void ScheduleBalloon() {
+    if (g_balloonPending || !g_alerts.Pending())
+        return;
+    const UINT delay = g_alerts.DelayMs(GetTickCount());
+    g_balloonPending =
+        SetTimer(g_trayWindow, BALLOON_TIMER,
+                 delay > USER_TIMER_MINIMUM ? delay : USER_TIMER_MINIMUM, nullptr) != 0;
+}
+
+bool MainWindowInFront() {
+    HWND front = GetForegroundWindow();
+    return front != nullptr && GetAncestor(front, GA_ROOTOWNER) == g_mainWindow;
+}
+
+void ShowBalloon() {
+    g_balloonPending = false;
+    KillTimer(g_trayWindow, BALLOON_TIMER);
+    const DWORD now = GetTickCount();
+    if (!g_iconAdded || !g_showAlerts || !g_alerts.Pending())
+        return;
+    if (g_alerts.DelayMs(now) > 0) {
+        ScheduleBalloon();
+        return;
+    }
+    Balloon balloon;
+    if (!g_alerts.Take(now, &balloon, g_charSize))
+        return;
+    NOTIFYICONDATAA data = IconData(NIF_INFO);
+    lstrcpynA(data.szInfoTitle, balloon.title, sizeof data.szInfoTitle);
+    lstrcpynA(data.szInfo, balloon.text, sizeof data.szInfo);
+    data.uTimeout = BALLOON_TIMEOUT_MS;
+    data.dwInfoFlags = balloon.warning ? NIIF_WARNING : NIIF_INFO;
+    g_notifyIcon(NIM_MODIFY, &data);
+    if (balloon.hostDown && !MainWindowInFront()) {
+        FLASHWINFO flash = {};
+        flash.cbSize = sizeof flash;
+        flash.hwnd = g_mainWindow;
+        flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;  // until the window is activated
+        FlashWindowEx(&flash);
+    }
+    ScheduleBalloon();  // what waited behind a lost connection
+}
+
+void BringMainWindowToFront() {
+    if (IsIconic(g_mainWindow))
+        ShowWindow(g_mainWindow, SW_RESTORE);
+    SetForegroundWindow(g_mainWindow);
+}
+
+void ShowIconMenu() {
+    HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (menu == nullptr)
+        return;
+    HMENU popup = GetSubMenu(menu, 0);
+    CheckMenuItem(popup, IDM_TRAY_SHOW_ALERTS,
+                  MF_BYCOMMAND | (g_showAlerts ? MF_CHECKED : MF_UNCHECKED));
+    SetMenuDefaultItem(popup, IDM_TRAY_OPEN, FALSE);
+    POINT at;
+    GetCursorPos(&at);
+    // The menu closes when the user clicks elsewhere only if its owner is
+    // the foreground window, and the posted message lets it go away for good.
+    SetForegroundWindow(g_trayWindow);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, g_trayWindow, nullptr);
+    PostMessageA(g_trayWindow, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+LRESULT OnMenuCommand(WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case IDM_TRAY_OPEN: BringMainWindowToFront(); break;
+    case IDM_TRAY_SHOW_ALERTS:
+        g_showAlerts = !g_showAlerts;
+        if (!g_showAlerts) {
+            g_alerts.Discard();
+            g_balloonPending = false;
+            KillTimer(g_trayWindow, BALLOON_TIMER);
+        }
+        break;
+    case IDM_TRAY_QUIT:
+        // As the "Quit" item of the main menu.
+        PostMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+        break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT OnIconMessage(LPARAM lParam) {
+    switch (LOWORD(lParam)) {
+    case WM_LBUTTONUP:
+    case NIN_BALLOONUSERCLICK: BringMainWindowToFront(); break;
+    case WM_RBUTTONUP: ShowIconMenu(); break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TRAY_ICON: return OnIconMessage(lParam);
+    case WM_COMMAND: return OnMenuCommand(wParam);
+    case WM_TIMER:
+        if (wParam == REDRAW_TIMER)
+            Redraw();
+        else if (wParam == BALLOON_TIMER)
+            ShowBalloon();
+        return 0;
+    default:
+        if (message == g_taskbarCreated && g_taskbarCreated != 0) {
+            AddIcon();  // the new shell knows no icons
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool CreateTrayWindow() {
+    WNDCLASSEXA wcex = {};
+    wcex.cbSize = sizeof wcex;
+    wcex.lpfnWndProc = TrayWindowProc;
+    wcex.hInstance = g_instance;
+    wcex.lpszClassName = QX_TRAY_WINDOW_CLASS;
+    RegisterClassExA(&wcex);  // already registered when the main window is made again
+    // A hidden top-level window: message-only windows miss broadcasts.
+    g_trayWindow = CreateWindowExA(0, QX_TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, g_instance, nullptr);
+    return g_trayWindow != nullptr;
+}
+
+}  // namespace
+
+void SetNotifyIconCall(NotifyIconCall call) {
+    g_notifyIcon = call != nullptr ? call : Shell_NotifyIconA;
+}
+
+void StartTrayIcon() {
+    g_charSize = GetACP() == CP_UTF8 ? Utf8CharSize : DoubleByteCharSize;
+    g_showAlerts = true;
+    if (!CreateTrayWindow())
+        return;
+    g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    const int size[2] = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    const int ids[3] = {IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN};
+    for (int i = 0; i < 3; ++i)
+        g_icons[i] = static_cast<HICON>(
+            LoadImageA(g_instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size[0], size[1], 0));
+    AddIcon();
+}
+
+void StopTrayIcon() {
+    if (g_iconAdded) {
+        NOTIFYICONDATAA data = IconData(0);
+        g_notifyIcon(NIM_DELETE, &data);
+        g_iconAdded = false;
+    }
+    if (g_trayWindow != nullptr)
+        DestroyWindow(g_trayWindow);  // its timers go with it
+    g_trayWindow = nullptr;
+    g_redrawPending = g_balloonPending = false;
+    for (HICON& icon : g_icons) {
+        if (icon != nullptr)
+            DestroyIcon(icon);
+        icon = nullptr;
+    }
+    g_alerts = AlertGatherer();
+    g_counts.Clear();
+}
+
+void TrayItemAdded(const TestItem& item) {
+    g_counts.Change(ItemState::None, ItemStateOf(item.started, item.up));
+    NoteRedraw();
+}
+
+void TrayItemRemoved(const TestItem& item) {
+    g_counts.Change(ItemStateOf(item.started, item.up), ItemState::None);
+    NoteRedraw();
+}
+
+void TrayItemsCleared() {
+    g_counts.Clear();
+    NoteRedraw();
+}
+
+void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice) {
+    g_counts.Change(ItemStateOf(oldStarted, oldUp), ItemStateOf(item.started, item.up));
+    NoteRedraw();
+    if (!statusNotice || !g_iconAdded || !g_showAlerts)
+        return;
+    const Transition transition = StatusTransition(oldStarted, oldUp, item.up);
+    if (transition == Transition::None)
+        return;
+    char name[NAME_FIELD + 1];
+    CopyFieldText(name, item.config.name);
+    g_alerts.NoteTransition(item.itemId, name, transition, GetTickCount());
+    ScheduleBalloon();
+}
+
+void TrayConnectionChanged(bool lost) {
+    NoteRedraw();
+    if (!lost || !g_iconAdded || !g_showAlerts)
+        return;
+    char ip[sizeof g_clientConfig.serverIp + 1];
+    CopyFieldText(ip, g_clientConfig.serverIp);
+    g_alerts.NoteConnectionLost(ip, g_clientConfig.serverPort, GetTickCount());
+    ScheduleBalloon();
+}
+
+bool TrayAlertsShown() {
+    return g_showAlerts;
+}

@@ -1,0 +1,39 @@
+// The notification-area icon: its picture and tooltip follow the test
+// items' states, its balloons tell of hosts going down and coming up and of
+// a lost connection, and its menu brings the main window back or quits.
+// Where the shell has no notification area, none of this shows and the
+// program works as it would without it.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "link/wire.h"
+
+// The one call that reaches the shell. Tests register their own to see what
+// the client asks for; null restores Shell_NotifyIconA.
+using NotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+void SetNotifyIconCall(NotifyIconCall call);
+
+// Adds the icon for the main window (once it exists) and removes it again;
+// StopTrayIcon runs in the main window's WM_DESTROY, before the quit message.
+void StartTrayIcon();
+void StopTrayIcon();
+
+// Hooks for the server link, each a few operations per message: the counts
+// change at once, the icon is redrawn at most a few times a second, and
+// alerts are gathered into at most one balloon every few seconds.
+void TrayItemAdded(const TestItem& item);
+void TrayItemRemoved(const TestItem& item);
+void TrayItemsCleared();
+// An item's flags changed from (oldStarted, oldUp): by a status notice,
+// which may raise an alert, or by a Stop answer, which never does.
+void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice);
+// The connection state changed; `lost` when an established connection ended
+// other than by the user's Disconnect.
+void TrayConnectionChanged(bool lost);
+
+// "Show Alerts" in the icon's menu: on at start, held for the run.
+bool TrayAlertsShown();
