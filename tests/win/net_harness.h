@@ -44,6 +44,17 @@ protected:
     uint64_t FillUntilBlocked(int32_t index);
     // Reads non-blocking from `peer` into `into`; false once the peer saw end of stream.
     static bool ReadPeer(SOCKET peer, std::vector<uint8_t>& into);
+    // Pumps and reads from `peer` until `into` holds at least `size` bytes;
+    // false on timeout.
+    bool PumpUntilReceived(SOCKET peer, std::vector<uint8_t>& into, size_t size,
+                           DWORD timeoutMs = 5000) {
+        return PumpUntil(
+            [&] {
+                ReadPeer(peer, into);
+                return into.size() >= size;
+            },
+            timeoutMs);
+    }
     // Without reading or dispatching anything, waits at most timeoutMs until
     // `sock` holds at least `bytes` unread bytes, or until the end of the
     // stream is all that is left to read.

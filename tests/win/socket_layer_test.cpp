@@ -67,12 +67,7 @@ TEST_F(SocketLayerTest, OverfullQueueStoresCapacityMinusOne) {
     EXPECT_EQ(queued, 0u);
 
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            ReadPeer(peer, got);
-            return got.size() >= 262143;
-        },
-        20000));
+    ASSERT_TRUE(PumpUntilReceived(peer, got, 262143, 20000));
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), 262143u);
@@ -89,10 +84,7 @@ TEST_F(SocketLayerTest, QueueLeavesInBurstsOfAtMost1024) {
     uint32_t queued = 0;
     ASSERT_EQ(SocketQueueSend(index, data.data(), 2500, &queued), SOCK_OK);
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil([&] {
-        ReadPeer(peer, got);
-        return got.size() >= 2500;
-    }));
+    ASSERT_TRUE(PumpUntilReceived(peer, got, 2500));
     PumpFor(50);
     ASSERT_EQ(bursts.size(), 3u);
     EXPECT_EQ(bursts[0].second, 1024u);
@@ -157,17 +149,9 @@ TEST_F(SocketLayerTest, RefusedPumpPostDoesNotStopTheConnection) {
     FailPumpPostsForTesting(1);
     ASSERT_EQ(SocketQueueSend(index, data.data(), 1000, &queued), SOCK_OK);
     FailPumpPostsForTesting(0);
-    ASSERT_TRUE(PumpUntil([&] {
-        ReadPeer(peer, got);
-        return got.size() >= 1000;
-    })) << "received "
-        << got.size();
+    ASSERT_TRUE(PumpUntilReceived(peer, got, 1000)) << "received " << got.size();
     ASSERT_EQ(SocketQueueSend(index, data.data() + 1000, 2000, &queued), SOCK_OK);
-    ASSERT_TRUE(PumpUntil([&] {
-        ReadPeer(peer, got);
-        return got.size() >= 3000;
-    })) << "received "
-        << got.size();
+    ASSERT_TRUE(PumpUntilReceived(peer, got, 3000)) << "received " << got.size();
     EXPECT_EQ(got, data);
 }
 
@@ -180,10 +164,7 @@ TEST_F(SocketLayerTest, SendShortOfBuffersIsRetried) {
     uint32_t queued = 0;
     FailSendsForTesting(3, WSAENOBUFS);
     ASSERT_EQ(SocketQueueSend(index, data.data(), 5000, &queued), SOCK_OK);
-    const bool arrived = PumpUntil([&] {
-        ReadPeer(peer, got);
-        return got.size() >= 5000;
-    });
+    const bool arrived = PumpUntilReceived(peer, got, 5000);
     FailSendsForTesting(0, 0);
     ASSERT_TRUE(arrived) << "received " << got.size();
     EXPECT_EQ(got, data);

@@ -61,12 +61,7 @@ TEST_F(TransportTest, FrameIsQueuedWholeOrDroppedWhole) {
 
     // The reader resumes: the stream is the fill followed by the small frame only.
     std::vector<uint8_t> got;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            ReadPeer(peer, got);
-            return got.size() >= 262143;
-        },
-        20000));
+    ASSERT_TRUE(PumpUntilReceived(peer, got, 262143, 20000));
     PumpFor(50);
     ReadPeer(peer, got);
     EXPECT_EQ(got.size(), 262143u);
