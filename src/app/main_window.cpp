@@ -14,7 +14,7 @@
 #include "app/app.h"
 #include "app/dpi.h"
 #include "dialogs/about_dialog.h"
-#include "link/connect_dialog.h"
+#include "dialogs/connect_dialog.h"
 #include "link/frame_io.h"
 #include "link/frame_trace.h"
 #include "link/server_connection.h"
@@ -22,10 +22,13 @@
 #include "link/server_messages.h"
 #include "link/server_transport.h"
 #include "link/session.h"
+#include "link/status_report.h"
 #include "net/socket.h"
 #include "panel/event_depth.h"
 #include "panel/item_commands.h"
+#include "panel/list_batch.h"
 #include "panel/monitor_panel.h"
+#include "panel/status_log.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
 
@@ -153,6 +156,19 @@ LRESULT OnStartSync() {
     return 0;
 }
 
+// The connection's news for the user: both messages are posted, so the
+// synchronisation and the connect dialog come once the current message has
+// been handled.
+void OnConnectionEstablished() {
+    TrayConnectionChanged(false);
+    PostMessageA(g_mainWindow, WM_START_SYNC, 0, 0);
+}
+
+void OnConnectionEnded(bool lost) {
+    TrayConnectionChanged(lost);
+    PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+}
+
 void DeleteGdiObject(HGDIOBJ* object) {
     if (*object != nullptr)
         DeleteObject(*object);
@@ -225,7 +241,9 @@ HWND StartApplication(HINSTANCE instance, int show) {
 
     SetFrameTransport(ServerTransportSend);
     SetServerMessageHandler(HandleServerMessage);
-    SetConnectButtonHandler(SetConnectButton);
+    SetStatusReporter(LogStatus);
+    SetConnectionHandlers({SetConnectButton, OnConnectionEstablished, OnConnectionEnded,
+                           BeginListBatch, EndListBatch});
     // A trace that cannot be opened is no reason not to start.
     if (const char* tracePath = std::getenv("QUORVEX_TRACE"))
         OpenFrameTrace(tracePath);

@@ -10,7 +10,7 @@
 #include "link/frame_io.h"
 #include "link/item_rows.h"
 #include "link/session.h"
-#include "panel/status_log.h"
+#include "link/status_report.h"
 #include "panel/tray_icon.h"
 
 namespace {
@@ -19,7 +19,7 @@ void LogResponseText(const Pkt& pkt) {
     // Logged exactly as sent (also when empty), never used as a format.
     char text[sizeof pkt.text + 1];
     CopyFieldText(text, pkt.text);
-    LogStatus(text);
+    ReportStatus(text);
 }
 
 void OnItemAnnounced(const Pkt& pkt) {
@@ -32,7 +32,7 @@ void OnItemAnnounced(const Pkt& pkt) {
     }
     // Memory for the row (the list's or the index's) can run out too.
     if (item == nullptr || !AddItemRow(item, 0))
-        LogStatus("Failed to allocated test item in client memory");
+        ReportStatus("Failed to allocated test item in client memory");
 }
 
 void OnItemStatus(const Pkt& pkt) {
@@ -53,7 +53,7 @@ void OnItemStatus(const Pkt& pkt) {
 bool OnEvent(const Pkt& pkt) {
     EventRecord* copy = NewEventCopy(pkt.event);
     if (copy == nullptr || !AddEventRow(copy, 1)) {
-        LogStatus("failed to allocate memory for event");
+        ReportStatus("failed to allocate memory for event");
         return false;
     }
     return true;

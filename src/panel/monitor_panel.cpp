@@ -180,11 +180,11 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
 }
 
-void SetConnectButton(const char* caption, BOOL enabled) {
+void SetConnectButton(const char* caption, bool enabled) {
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
     if (caption != nullptr)
         SetWindowTextA(button, caption);
-    EnableWindow(button, enabled);
+    EnableWindow(button, enabled ? TRUE : FALSE);
 }
 
 void ScalePanelForDpi(UINT dpi) {
