@@ -20,6 +20,7 @@
 #include "link/server_connection.h"
 #include "link/server_lists.h"
 #include "link/server_messages.h"
+#include "link/server_mirror.h"
 #include "link/server_transport.h"
 #include "link/session.h"
 #include "link/status_report.h"
@@ -28,6 +29,7 @@
 #include "panel/item_commands.h"
 #include "panel/list_batch.h"
 #include "panel/monitor_panel.h"
+#include "panel/server_lists_view.h"
 #include "panel/status_log.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
@@ -242,6 +244,7 @@ HWND StartApplication(HINSTANCE instance, int show) {
     SetFrameTransport(ServerTransportSend);
     SetServerMessageHandler(HandleServerMessage);
     SetStatusReporter(LogStatus);
+    SetMirrorView(ServerListsView());
     SetConnectionHandlers({SetConnectButton, OnConnectionEstablished, OnConnectionEnded,
                            BeginListBatch, EndListBatch});
     // A trace that cannot be opened is no reason not to start.

@@ -1,6 +1,7 @@
 #include "link/record_memory.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -18,4 +19,15 @@ bool MemoryRefused(RecordMemoryUse use, size_t bytes) {
 
 void* AllocateRecord(RecordMemoryUse use, size_t bytes) {
     return MemoryRefused(use, bytes) ? nullptr : std::calloc(1, bytes);
+}
+
+void* CopyRecord(RecordMemoryUse use, const void* source, size_t bytes) {
+    void* copy = MemoryRefused(use, bytes) ? nullptr : std::malloc(bytes);
+    if (copy != nullptr)
+        std::memcpy(copy, source, bytes);
+    return copy;
+}
+
+void ReleaseRecord(void* record) {
+    std::free(record);
 }
