@@ -1,11 +1,8 @@
-// Rows of the two server-fed lists follow the mirror: each row is inserted
-// once, at the end, with its record as lParam, and goes when the mirror
-// removes it. While a receive is applied, a list that changes stops drawing
+// Rows of the two server-fed lists follow the mirror. While a receive is
+// applied, a list that gains or loses rows stops drawing, and a row that
+// changed is redrawn with the next drawing, if it is on screen
 // (list_batch.h).
 #include "panel/server_lists_view.h"
-
-#include <windows.h>
-#include <commctrl.h>
 
 #include "app/app.h"
 #include "panel/list_batch.h"
@@ -13,38 +10,23 @@
 
 namespace {
 
-constexpr int COLUMNS = 5;
-
 HWND ListOf(MirrorList list) {
     return list == MirrorList::Items ? g_itemsList : g_eventsList;
 }
 
-void SetCellText(HWND list, MirrorList which, size_t row, int column) {
-    char text[sizeof(Pkt::text) + 1];
-    MirrorCellText(which, row, column, text, sizeof text);
-    LVITEMA lvi = {};
-    lvi.iSubItem = column;
-    lvi.pszText = text;
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&lvi));
-}
-
-bool OnRowAppended(MirrorList which, size_t row, const void* record, bool scroll) {
+bool OnRowAppended(MirrorList which, size_t, const void* record, bool scroll) {
     HWND list = ListOf(which);
     FreezeList(list);
-    char text[NAME_FIELD + 1];
-    MirrorCellText(which, row, 0, text, sizeof text);
     // Rows go after the last row whatever the list's size (an insert
     // position of 65535 would land in the middle of a list that already
     // holds more rows).
     LVITEMA lvi = {};
     lvi.mask = LVIF_TEXT | LVIF_PARAM;
     lvi.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    lvi.pszText = text;
+    lvi.pszText = LPSTR_TEXTCALLBACKA;
     lvi.lParam = reinterpret_cast<LPARAM>(record);
     if (SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi)) < 0)
         return false;
-    for (int column = 1; column < COLUMNS; ++column)
-        SetCellText(list, which, row, column);
     if (which == MirrorList::Items)
         TrayItemsChanged();
     if (scroll)
@@ -53,10 +35,7 @@ bool OnRowAppended(MirrorList which, size_t row, const void* record, bool scroll
 }
 
 void OnRowChanged(MirrorList which, size_t row, const ItemChange& change) {
-    HWND list = ListOf(which);
-    FreezeList(list);
-    for (int column = 0; column < COLUMNS; ++column)
-        SetCellText(list, which, row, column);
+    RedrawRow(ListOf(which), static_cast<int>(row));
     if (const TestItem* item = MirrorItem(row))
         TrayItemChanged(*item, change.oldStarted, change.oldUp, change.statusNotice);
 }
@@ -82,4 +61,13 @@ const MirrorView kView = {OnRowAppended, OnRowChanged, OnRowRemoved, OnCleared};
 
 const MirrorView* ServerListsView() {
     return &kView;
+}
+
+void AnswerCellText(MirrorList list, NMLVDISPINFOA* info) {
+    LVITEMA& item = info->item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0 ||
+        item.iItem < 0)
+        return;
+    MirrorCellText(list, static_cast<size_t>(item.iItem), item.iSubItem, item.pszText,
+                   static_cast<size_t>(item.cchTextMax));
 }

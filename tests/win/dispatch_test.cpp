@@ -71,6 +71,32 @@ void UnwatchRedraw() {
     g_watch[0] = g_watch[1] = RedrawWatch{};
 }
 
+// The cells the items list asked the panel for, with the panel's answers:
+// what a paint (or a read) of the list showed.
+struct AskedCell {
+    int row;
+    int column;
+    std::string text;
+};
+std::vector<AskedCell> g_asked;
+WNDPROC g_panelProc;
+
+LRESULT CALLBACK WatchCellsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(g_panelProc, window, message, wParam, lParam);
+    auto info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
+    if (message == WM_NOTIFY && info->hdr.hwndFrom == g_itemsList &&
+        info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT))
+        g_asked.push_back({info->item.iItem, info->item.iSubItem, info->item.pszText});
+    return result;
+}
+
+bool Asked(int row, int column, const std::string& text) {
+    for (const AskedCell& c : g_asked)
+        if (c.row == row && c.column == column && c.text == text)
+            return true;
+    return false;
+}
+
 class DispatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -303,6 +329,25 @@ TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
     EXPECT_EQ(g_capture.sentFrames[0].size(), 644u);  // the echo is always a whole Pkt
     Deliver(&ack, 0);
     EXPECT_EQ(RowCount(g_eventsList), 1);
+}
+
+TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
+    ShowWindow(g_mainWindow, SW_SHOWNOACTIVATE);
+    g_panelProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchCellsProc)));
+    Deliver(Item(30, "web", 1, 1));
+    Deliver(Item(31, "db", 1, 1));
+    ASSERT_TRUE(PumpMessages(2000, [] { return Asked(1, 4, "Up"); })) << "the list is painted";
+
+    Pkt status = Notice(CODE_ITEM_STATUS, 31);
+    std::strcpy(status.text, "Down (timeout)");
+    ServerSocketCallback(1, SOCK_EVENT_DATA,
+                         static_cast<uint32_t>(FrameIntoReceiveBuffer({status})), 0, 0);
+    EXPECT_EQ(Status(1), "Down (timeout)");
+    g_asked.clear();  // the read itself asked for the cell
+    EXPECT_TRUE(PumpMessages(2000, [] { return Asked(1, 4, "Down (timeout)"); }))
+        << "the changed row is painted again with its new text";
+    SetWindowLongPtrA(g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_panelProc));
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
