@@ -7,10 +7,21 @@ namespace {
 
 MemoryRefusal g_refusal;
 
+void* AllocateZeroed(size_t bytes) {
+    return std::calloc(1, bytes);
+}
+
+const RecordHeap kCHeap = {AllocateZeroed, std::free};
+const RecordHeap* g_heap = &kCHeap;
+
 }  // namespace
 
 void SetMemoryRefusal(MemoryRefusal refusal) {
     g_refusal = refusal;
+}
+
+void SetRecordHeap(const RecordHeap* heap) {
+    g_heap = heap != nullptr ? heap : &kCHeap;
 }
 
 bool MemoryRefused(RecordMemoryUse use, size_t bytes) {
@@ -18,16 +29,17 @@ bool MemoryRefused(RecordMemoryUse use, size_t bytes) {
 }
 
 void* AllocateRecord(RecordMemoryUse use, size_t bytes) {
-    return MemoryRefused(use, bytes) ? nullptr : std::calloc(1, bytes);
+    return MemoryRefused(use, bytes) ? nullptr : g_heap->allocate(bytes);
 }
 
 void* CopyRecord(RecordMemoryUse use, const void* source, size_t bytes) {
-    void* copy = MemoryRefused(use, bytes) ? nullptr : std::malloc(bytes);
+    void* copy = AllocateRecord(use, bytes);
     if (copy != nullptr)
         std::memcpy(copy, source, bytes);
     return copy;
 }
 
 void ReleaseRecord(void* record) {
-    std::free(record);
+    if (record != nullptr)
+        g_heap->release(record);
 }

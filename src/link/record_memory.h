@@ -17,6 +17,14 @@ using MemoryRefusal = bool (*)(RecordMemoryUse use, size_t bytes);
 void SetMemoryRefusal(MemoryRefusal refusal);
 bool MemoryRefused(RecordMemoryUse use, size_t bytes);
 
+// Where records come from: calloc and free unless the program registers a
+// heap of its own, before the first record is made.
+struct RecordHeap {
+    void* (*allocate)(size_t bytes);  // zero-filled, or nullptr
+    void (*release)(void* record);
+};
+void SetRecordHeap(const RecordHeap* heap);
+
 // Zero-filled heap memory for a record, or nullptr when memory is exhausted.
 void* AllocateRecord(RecordMemoryUse use, size_t bytes);
 // Heap memory holding a copy of `bytes` bytes of source, or nullptr.
