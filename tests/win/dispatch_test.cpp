@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -71,30 +72,23 @@ void UnwatchRedraw() {
     g_watch[0] = g_watch[1] = RedrawWatch{};
 }
 
-// The cells the items list asked the panel for, with the panel's answers:
-// what a paint (or a read) of the list showed.
-struct AskedCell {
-    int row;
-    int column;
-    std::string text;
-};
-std::vector<AskedCell> g_asked;
+// The Status cells the items list asked the panel for, as "row:text": what
+// a paint (or a read) of the list showed.
+std::vector<std::string> g_asked;
 WNDPROC g_panelProc;
 
 LRESULT CALLBACK WatchCellsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CallWindowProcA(g_panelProc, window, message, wParam, lParam);
     auto info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
     if (message == WM_NOTIFY && info->hdr.hwndFrom == g_itemsList &&
-        info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT))
-        g_asked.push_back({info->item.iItem, info->item.iSubItem, info->item.pszText});
+        info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT) &&
+        info->item.iSubItem == 4)
+        g_asked.push_back(std::to_string(info->item.iItem) + ":" + info->item.pszText);
     return result;
 }
 
-bool Asked(int row, int column, const std::string& text) {
-    for (const AskedCell& c : g_asked)
-        if (c.row == row && c.column == column && c.text == text)
-            return true;
-    return false;
+bool Asked(const std::string& cell) {
+    return std::find(g_asked.begin(), g_asked.end(), cell) != g_asked.end();
 }
 
 class DispatchTest : public ::testing::Test {
@@ -337,7 +331,7 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
         g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchCellsProc)));
     Deliver(Item(30, "web", 1, 1));
     Deliver(Item(31, "db", 1, 1));
-    ASSERT_TRUE(PumpMessages(2000, [] { return Asked(1, 4, "Up"); })) << "the list is painted";
+    ASSERT_TRUE(PumpMessages(2000, [] { return Asked("1:Up"); })) << "the list is painted";
 
     Pkt status = Notice(CODE_ITEM_STATUS, 31);
     std::strcpy(status.text, "Down (timeout)");
@@ -345,7 +339,7 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
                          static_cast<uint32_t>(FrameIntoReceiveBuffer({status})), 0, 0);
     EXPECT_EQ(Status(1), "Down (timeout)");
     g_asked.clear();  // the read itself asked for the cell
-    EXPECT_TRUE(PumpMessages(2000, [] { return Asked(1, 4, "Down (timeout)"); }))
+    EXPECT_TRUE(PumpMessages(2000, [] { return Asked("1:Down (timeout)"); }))
         << "the changed row is painted again with its new text";
     SetWindowLongPtrA(g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_panelProc));
 }
