@@ -127,18 +127,9 @@ int Cancel(const char* setup) {
         fprintf(stderr, "no message box\n");
         rc = 1;
     }
-    DWORD code = 0;
-    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(pi.hProcess, &code);
-        printf("exit=%lu\n", code);
-    } else {
-        TerminateProcess(pi.hProcess, 1);
-        fprintf(stderr, "the installer did not end\n");
-        rc = 1;
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return rc;
+    const long code = WaitForProcess(&pi, 20000);
+    printf("exit=%ld\n", code);
+    return code == -1 ? 1 : rc;
 }
 
 }  // namespace
