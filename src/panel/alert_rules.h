@@ -7,7 +7,8 @@
 // Texts are 8-bit in the system's code page. Cutting never splits a
 // character: the caller says how long the character at a position is
 // (one byte in a single-byte code page, one or two in a double-byte one,
-// up to four in UTF-8).
+// up to four in UTF-8). A text that ends inside a character (a name that
+// fills its field and ends in a lead byte) loses that last piece.
 #pragma once
 
 #include <cstddef>
@@ -54,15 +55,18 @@ enum class Transition : uint8_t { None, WentDown, CameUp };
 // to change from.
 Transition StatusTransition(uint32_t oldStarted, uint32_t oldUp, uint32_t newUp);
 
-// Bytes of the character that starts at s, 1..left (left >= 1).
+// Bytes of the character that starts at s (left >= 1 bytes remain). More
+// than left when the text ends inside it: a lone lead byte, or the start of
+// a UTF-8 sequence cut short; a byte that starts no valid character is 1.
 using CharSizeFn = size_t (*)(const char* s, size_t left);
 size_t SingleByteCharSize(const char* s, size_t left);
 size_t Utf8CharSize(const char* s, size_t left);
 
-// Copies text into out (limit + 1 bytes) whole characters at a time. A text
-// longer than limit bytes is cut after the last character that leaves room
-// for "...", which then ends it. Control characters become blanks. Returns
-// the length written.
+// Copies text into out (limit + 1 bytes) whole characters at a time,
+// leaving out a character cut short at its end. A text longer than limit
+// bytes is cut after the last character that leaves room for "...", which
+// then ends it. Control characters become blanks. Returns the length
+// written.
 size_t CutText(char* out, size_t limit, const char* text, CharSizeFn charSize);
 
 constexpr size_t BALLOON_TITLE_LIMIT = 63;

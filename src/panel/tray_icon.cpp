@@ -40,8 +40,9 @@ ItemCounts g_counts;
 AlertGatherer g_alerts;
 CharSizeFn g_charSize = SingleByteCharSize;
 
-size_t DoubleByteCharSize(const char* s, size_t left) {
-    return left >= 2 && IsDBCSLeadByte(static_cast<BYTE>(*s)) ? 2 : 1;
+// A lead byte with nothing after it counts as two, so cutting leaves it out.
+size_t DoubleByteCharSize(const char* s, size_t) {
+    return IsDBCSLeadByte(static_cast<BYTE>(*s)) ? 2 : 1;
 }
 
 bool Connected() {
