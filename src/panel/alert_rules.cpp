@@ -121,24 +121,33 @@ void AlertGatherer::Touch(uint32_t nowMs) {
     }
 }
 
-void AlertGatherer::NoteTransition(uint32_t itemId, const char* name, Transition transition,
+bool AlertGatherer::NoteTransition(uint32_t itemId, const char* name, Transition transition,
                                    uint32_t nowMs) {
     if (transition == Transition::None)
-        return;
+        return true;
     const bool isUp = transition == Transition::CameUp;
     auto found = hostIndex_.find(itemId);
     if (found != hostIndex_.end()) {
         hosts_[found->second].isUp = isUp;
     } else {
+        // Both tables grow before either changes, so a refusal leaves them
+        // as they were (a reserved vector's push_back does not allocate).
+        try {
+            if (hosts_.size() == hosts_.capacity())
+                hosts_.reserve(hosts_.empty() ? 8 : 2 * hosts_.size());
+            hostIndex_.emplace(itemId, hosts_.size());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
         Host host;
         host.itemId = itemId;
         std::snprintf(host.name, sizeof host.name, "%s", name);
         host.wasUp = !isUp;
         host.isUp = isUp;
-        hostIndex_.emplace(itemId, hosts_.size());
         hosts_.push_back(host);
     }
     Touch(nowMs);
+    return true;
 }
 
 void AlertGatherer::NoteConnectionLost(const char* ip, uint16_t port, uint32_t nowMs) {

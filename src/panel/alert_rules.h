@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "link/record_memory.h"
+
 // The state of one row of the test items list, from its started and up
 // flags; None stands for "no row".
 enum class ItemState : uint8_t { None, Stopped, Up, Down };
@@ -86,7 +88,8 @@ struct Balloon {
 // back to where it was (down and up again, or up and down again).
 class AlertGatherer {
 public:
-    void NoteTransition(uint32_t itemId, const char* name, Transition transition, uint32_t nowMs);
+    // False when memory is short: that alert is dropped, nothing else.
+    bool NoteTransition(uint32_t itemId, const char* name, Transition transition, uint32_t nowMs);
     // An established connection to the server at ip:port ended.
     void NoteConnectionLost(const char* ip, uint16_t port, uint32_t nowMs);
     // Forgets everything gathered (alerts switched off, or shutting down).
@@ -110,8 +113,12 @@ private:
     void Touch(uint32_t nowMs);
     void ComposeHosts(Balloon* balloon, CharSizeFn charSize) const;
 
-    std::vector<Host> hosts_;  // in the order they first changed
-    std::unordered_map<uint32_t, size_t> hostIndex_;
+    template <typename T>
+    using Allocator = RefusableAllocator<T, MEMORY_ALERT>;
+    std::vector<Host, Allocator<Host>> hosts_;  // in the order they first changed
+    std::unordered_map<uint32_t, size_t, std::hash<uint32_t>, std::equal_to<uint32_t>,
+                       Allocator<std::pair<const uint32_t, size_t>>>
+        hostIndex_;
     bool connectionLost_ = false;
     char lostText_[64] = "";
     bool gathering_ = false;

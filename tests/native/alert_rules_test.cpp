@@ -226,6 +226,12 @@ TEST(AlertGatherer, ALostConnectionHasItsOwnBalloonAndReplacesTheHosts) {
     g.NoteTransition(1, "web", Transition::WentDown, 20000);
     g.Discard();
     EXPECT_FALSE(g.Pending());
+
+    // Short of memory, an alert is dropped and nothing throws.
+    SetMemoryRefusal([](RecordMemoryUse use, size_t) { return use == MEMORY_ALERT; });
+    EXPECT_FALSE(g.NoteTransition(1, "web", Transition::WentDown, 30000));
+    SetMemoryRefusal(nullptr);
+    EXPECT_FALSE(g.Pending());
 }
 
 }  // namespace
