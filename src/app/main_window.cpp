@@ -112,6 +112,7 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     ScalePanelForDpi(LOWORD(wParam));
     FitToPanel(window);
+    TrayDpiChanged(LOWORD(wParam));
     return 0;
 }
 
