@@ -26,6 +26,7 @@
 #include "panel/event_depth.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
+#include "panel/status_log.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
 
@@ -227,13 +228,19 @@ HWND StartApplication(HINSTANCE instance, int show) {
     SetFrameTransport(ServerTransportSend);
     SetServerMessageHandler(HandleServerMessage);
     SetConnectButtonHandler(SetConnectButton);
-    // A trace that cannot be opened is no reason not to start.
-    if (const char* tracePath = std::getenv("QUORVEX_TRACE"))
-        OpenFrameTrace(tracePath);
+    // A trace that cannot be opened is no reason not to start; the status
+    // log that says so exists once the main window does.
+    char traceFailure[MAX_PATH + 64] = "";
+    const char* tracePath = std::getenv("QUORVEX_TRACE");
+    if (tracePath != nullptr && tracePath[0] != '\0' &&
+        !OpenFrameTrace(tracePath, FrameTraceCap(std::getenv("QUORVEX_TRACE_MAX_MB"))))
+        snprintf(traceFailure, sizeof traceFailure, "Cannot open the trace file %s", tracePath);
 
     HWND window = CreateMainWindow(instance);
     if (window == nullptr)
         return nullptr;
+    if (traceFailure[0] != '\0')
+        LogStatus(traceFailure);
     g_mainWindow = window;
     ShowWindow(window, show);
     UpdateWindow(window);
