@@ -1,14 +1,15 @@
 // Memory for the client's mirror of the server: the heap records behind the
-// list rows (a TestItem, an event copy) and the item index's tables. Running
-// out of it costs the one message being applied and a status-log line, never
-// a crash. A test makes it run out by registering a refusal.
+// list rows (a TestItem, an event copy), the item index's tables and the
+// alerts gathered for the next balloon. Running out of it costs the one
+// message being applied and a status-log line (or, for an alert, that
+// alert), never a crash. A test makes it run out by registering a refusal.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <new>
 
-enum RecordMemoryUse { MEMORY_TEST_ITEM, MEMORY_EVENT_COPY, MEMORY_ITEM_INDEX };
+enum RecordMemoryUse { MEMORY_TEST_ITEM, MEMORY_EVENT_COPY, MEMORY_ITEM_INDEX, MEMORY_ALERT };
 
 // Asked before each allocation; returning true makes that allocation fail
 // as if memory were exhausted. nullptr (the default) refuses nothing.
@@ -20,26 +21,33 @@ bool MemoryRefused(RecordMemoryUse use, size_t bytes);
 // nullptr when memory is exhausted.
 void* AllocateRecord(RecordMemoryUse use, size_t bytes);
 
-// The item index's allocator: std::allocator's memory, refusable like the
-// records'. Throws std::bad_alloc, which the index catches.
-template <typename T>
-struct IndexAllocator {
+// The containers' allocator: std::allocator's memory, refusable like the
+// records'. Throws std::bad_alloc, which the container's owner catches.
+template <typename T, RecordMemoryUse Use>
+struct RefusableAllocator {
     using value_type = T;
-    IndexAllocator() = default;
     template <typename U>
-    IndexAllocator(const IndexAllocator<U>&) {}
+    struct rebind {
+        using other = RefusableAllocator<U, Use>;
+    };
+    RefusableAllocator() = default;
+    template <typename U>
+    RefusableAllocator(const RefusableAllocator<U, Use>&) {}
     T* allocate(size_t n) {
-        if (MemoryRefused(MEMORY_ITEM_INDEX, n * sizeof(T)))
+        if (MemoryRefused(Use, n * sizeof(T)))
             throw std::bad_alloc();
         return std::allocator<T>().allocate(n);
     }
     void deallocate(T* p, size_t n) { std::allocator<T>().deallocate(p, n); }
     template <typename U>
-    bool operator==(const IndexAllocator<U>&) const {
+    bool operator==(const RefusableAllocator<U, Use>&) const {
         return true;
     }
     template <typename U>
-    bool operator!=(const IndexAllocator<U>&) const {
+    bool operator!=(const RefusableAllocator<U, Use>&) const {
         return false;
     }
 };
+
+template <typename T>
+using IndexAllocator = RefusableAllocator<T, MEMORY_ITEM_INDEX>;
