@@ -1,15 +1,22 @@
 // Memory for the client's mirror of the server: the heap records behind the
-// list rows (a TestItem, an event copy) and the mirror's tables (the item
-// index, the list of event rows). Running out of it costs the one message
-// being applied and a status-log line, never a crash. A test makes it run
-// out by registering a refusal.
+// list rows (a TestItem, an event copy), the mirror's tables (the item
+// index, the list of event rows) and the alerts gathered for the next
+// balloon. Running out of it costs the one message being applied and a
+// status-log line (or, for an alert, that alert), never a crash. A test
+// makes it run out by registering a refusal.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <new>
 
-enum RecordMemoryUse { MEMORY_TEST_ITEM, MEMORY_EVENT_COPY, MEMORY_ITEM_INDEX, MEMORY_EVENT_TABLE };
+enum RecordMemoryUse {
+    MEMORY_TEST_ITEM,
+    MEMORY_EVENT_COPY,
+    MEMORY_ITEM_INDEX,
+    MEMORY_EVENT_TABLE,
+    MEMORY_ALERT,
+};
 
 // Asked before each allocation; returning true makes that allocation fail
 // as if memory were exhausted. nullptr (the default) refuses nothing.
@@ -32,18 +39,18 @@ void* CopyRecord(RecordMemoryUse use, const void* source, size_t bytes);
 // Gives back what AllocateRecord or CopyRecord returned (nullptr is ignored).
 void ReleaseRecord(void* record);
 
-// The mirror tables' allocator: std::allocator's memory, refusable like the
-// records'. Throws std::bad_alloc, which the mirror catches.
+// The containers' allocator: std::allocator's memory, refusable like the
+// records'. Throws std::bad_alloc, which the container's owner catches.
 template <typename T, RecordMemoryUse Use>
-struct TableAllocator {
+struct RefusableAllocator {
     using value_type = T;
     template <typename U>
     struct rebind {
-        using other = TableAllocator<U, Use>;
+        using other = RefusableAllocator<U, Use>;
     };
-    TableAllocator() = default;
+    RefusableAllocator() = default;
     template <typename U>
-    TableAllocator(const TableAllocator<U, Use>&) {}
+    RefusableAllocator(const RefusableAllocator<U, Use>&) {}
     T* allocate(size_t n) {
         if (MemoryRefused(Use, n * sizeof(T)))
             throw std::bad_alloc();
@@ -51,14 +58,14 @@ struct TableAllocator {
     }
     void deallocate(T* p, size_t n) { std::allocator<T>().deallocate(p, n); }
     template <typename U>
-    bool operator==(const TableAllocator<U, Use>&) const {
+    bool operator==(const RefusableAllocator<U, Use>&) const {
         return true;
     }
     template <typename U>
-    bool operator!=(const TableAllocator<U, Use>&) const {
+    bool operator!=(const RefusableAllocator<U, Use>&) const {
         return false;
     }
 };
 
 template <typename T>
-using IndexAllocator = TableAllocator<T, MEMORY_ITEM_INDEX>;
+using IndexAllocator = RefusableAllocator<T, MEMORY_ITEM_INDEX>;

@@ -24,7 +24,7 @@ struct ItemRecord {
 const MirrorView* g_view;
 ItemIndex g_items;
 ItemCounts g_counts;
-std::deque<EventRecord*, TableAllocator<EventRecord*, MEMORY_EVENT_TABLE>> g_events;
+std::deque<EventRecord*, RefusableAllocator<EventRecord*, MEMORY_EVENT_TABLE>> g_events;
 
 ItemRecord* RecordOf(TestItem* item) {
     return reinterpret_cast<ItemRecord*>(item);

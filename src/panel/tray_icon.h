@@ -31,9 +31,14 @@ void TrayItemsChanged();
 // An item's flags changed from (oldStarted, oldUp): by a status notice,
 // which may raise an alert, or by an answer to a command, which never does.
 void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice);
-// The connection state changed; `lost` when an established connection ended
-// other than by the user's Disconnect.
+// The connection state changed: a connection was established or ended.
+// Either drops the alerts gathered so far and stops a flash; `lost` when an
+// established connection ended other than by the user's Disconnect, which
+// raises a balloon of its own.
 void TrayConnectionChanged(bool lost);
+
+// The main window's DPI changed: the icon's pictures follow its new size.
+void TrayDpiChanged(UINT dpi);
 
 // "Show Alerts" in the icon's menu: on at start, held for the run.
 bool TrayAlertsShown();
