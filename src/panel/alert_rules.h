@@ -1,6 +1,7 @@
 // What the notification-area icon shows and when the client raises an
-// alert, as pure rules with no Win32: the Up / Down / Stopped counts of the
-// test items, the icon's picture and tooltip, which status changes alert,
+// alert, as pure rules with no Win32: the icon's picture and tooltip from
+// the Up / Down / Stopped counts of the test items (kept by the server
+// mirror, link/item_counts.h), which status changes alert,
 // and the gathering of alerts into at most one balloon every few seconds,
 // with its title and text cut to the balloon's limits.
 //
@@ -16,29 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "link/item_counts.h"
 #include "link/record_memory.h"
-
-// The state of one row of the test items list, from its started and up
-// flags; None stands for "no row".
-enum class ItemState : uint8_t { None, Stopped, Up, Down };
-
-ItemState ItemStateOf(uint32_t started, uint32_t up);
-
-// How many rows are Up, Down and Stopped, kept by telling it every change.
-class ItemCounts {
-public:
-    void Change(ItemState from, ItemState to);
-    void Clear();
-    uint32_t Up() const { return up_; }
-    uint32_t Down() const { return down_; }
-    uint32_t Stopped() const { return stopped_; }
-
-private:
-    uint32_t* Slot(ItemState state);
-    uint32_t up_ = 0;
-    uint32_t down_ = 0;
-    uint32_t stopped_ = 0;
-};
 
 // The icon's picture: the worst state there is.
 enum class TrayImage : uint8_t { Disconnected, AllUp, SomeDown };

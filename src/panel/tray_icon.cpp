@@ -16,6 +16,7 @@
 #include "app/app.h"
 #include "app/dpi.h"
 #include "link/client_config.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
 #include "panel/alert_rules.h"
 #include "res/resource.h"
@@ -43,7 +44,6 @@ bool g_flashing;  // the taskbar button flashes for a host down
 HICON g_icons[3];
 TrayImage g_shownImage;
 char g_shownTip[128];
-ItemCounts g_counts;
 AlertGatherer g_alerts;
 CharSizeFn g_charSize = SingleByteCharSize;
 
@@ -68,8 +68,9 @@ NOTIFYICONDATAA IconData(UINT flags) {
 }
 
 void FillPictureAndTip(NOTIFYICONDATAA* data) {
-    g_shownImage = TrayImageFor(Connected(), g_counts);
-    FormatTrayTip(g_shownTip, sizeof g_shownTip, Connected(), g_counts);
+    const ItemCounts& counts = MirrorItemCounts();
+    g_shownImage = TrayImageFor(Connected(), counts);
+    FormatTrayTip(g_shownTip, sizeof g_shownTip, Connected(), counts);
     data->hIcon = g_icons[static_cast<int>(g_shownImage)];
     lstrcpynA(data->szTip, g_shownTip, sizeof data->szTip);
 }
@@ -97,9 +98,10 @@ void Redraw() {
             AddIcon();
         return;
     }
+    const ItemCounts& counts = MirrorItemCounts();
     char tip[sizeof g_shownTip];
-    FormatTrayTip(tip, sizeof tip, Connected(), g_counts);
-    if (TrayImageFor(Connected(), g_counts) == g_shownImage && std::strcmp(tip, g_shownTip) == 0)
+    FormatTrayTip(tip, sizeof tip, Connected(), counts);
+    if (TrayImageFor(Connected(), counts) == g_shownImage && std::strcmp(tip, g_shownTip) == 0)
         return;
     NOTIFYICONDATAA data = IconData(NIF_ICON | NIF_TIP);
     FillPictureAndTip(&data);
@@ -308,26 +310,13 @@ void StopTrayIcon() {
     g_redrawPending = g_balloonPending = false;
     DestroyIcons(g_icons);
     g_alerts = AlertGatherer();
-    g_counts.Clear();
 }
 
-void TrayItemAdded(const TestItem& item) {
-    g_counts.Change(ItemState::None, ItemStateOf(item.started, item.up));
-    NoteRedraw();
-}
-
-void TrayItemRemoved(const TestItem& item) {
-    g_counts.Change(ItemStateOf(item.started, item.up), ItemState::None);
-    NoteRedraw();
-}
-
-void TrayItemsCleared() {
-    g_counts.Clear();
+void TrayItemsChanged() {
     NoteRedraw();
 }
 
 void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice) {
-    g_counts.Change(ItemStateOf(oldStarted, oldUp), ItemStateOf(item.started, item.up));
     NoteRedraw();
     if (!statusNotice || !g_iconAdded || !g_showAlerts)
         return;
