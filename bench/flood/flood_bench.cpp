@@ -18,12 +18,12 @@
 #include <functional>
 #include <string>
 
-#include "link/frame.h"
-#include "link/wire.h"
-#include "res/resource.h"
 #include "client_figures.h"
 #include "client_process.h"
+#include "core/wire/frame.h"
+#include "core/wire/wire.h"
 #include "refserver.h"
+#include "res/resource.h"
 
 namespace {
 

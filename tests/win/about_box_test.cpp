@@ -12,8 +12,8 @@
 #include "app/app.h"
 #include "app_harness.h"
 #include "dialog_harness.h"
-#include "dialogs/hyperlink.h"
 #include "res/resource.h"
+#include "ui/dialogs/hyperlink.h"
 
 namespace {
 

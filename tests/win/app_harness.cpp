@@ -3,7 +3,7 @@
 
 #include "app/app.h"
 #include "app/main_window.h"
-#include "link/session.h"
+#include "core/session/session.h"
 #include "net/socket.h"
 
 HWND StartMainWindow() {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "capture.h"
-#include "link/wire.h"
+#include "core/wire/wire.h"
 #include "list_reader.h"
 
 // The frame the client must send for a record: magic, big-endian length, bytes.

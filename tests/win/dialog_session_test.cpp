@@ -14,16 +14,16 @@
 #include <vector>
 
 #include "app/app.h"
-#include "dialogs/settings_dialog.h"
 #include "app_harness.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/session.h"
 #include "list_reader.h"
-#include "panel/item_commands.h"
-#include "panel/monitor_panel.h"
 #include "refserver.h"
-#include "session_fixture.h"
 #include "res/resource.h"
+#include "session_fixture.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/monitor_panel.h"
 
 namespace {
 

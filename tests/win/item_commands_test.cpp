@@ -11,13 +11,13 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
-#include "panel/event_depth.h"
-#include "panel/item_commands.h"
-#include "panel/monitor_panel.h"
 #include "res/resource.h"
+#include "ui/panel/event_depth.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/monitor_panel.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "core/mirror/server_mirror.h"
+#include "core/rules/row_rules.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "dialogs/item_dialog.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
-#include "panel/item_commands.h"
-#include "panel/row_rules.h"
 #include "res/resource.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/panel/item_commands.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <initializer_list>
 
 #include "app/app.h"
-#include "app/dpi.h"
 #include "app_harness.h"
-#include "link/session.h"
+#include "core/session/session.h"
 #include "list_reader.h"
-#include "panel/item_commands.h"
-#include "panel/monitor_panel.h"
 #include "res/resource.h"
+#include "ui/common/dpi.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/monitor_panel.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "app/app.h"
 #include "app_harness.h"
-#include "link/client_config.h"
-#include "link/session.h"
+#include "core/session/client_config.h"
+#include "core/session/session.h"
 #include "res/resource.h"
 
 void ServerSession::SetUp() {

@@ -10,11 +10,11 @@
 
 #include "app/app.h"
 #include "app_harness.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "dialogs/settings_dialog.h"
-#include "link/session.h"
-#include "panel/item_commands.h"
 #include "res/resource.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/panel/item_commands.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // receive and close paths of the dispatcher.
 #include <cstring>
 
-#include "net/address.h"
+#include "core/sockets/address.h"
 #include "net_harness.h"
 
 namespace {

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "app/app.h"
+#include "core/session/session.h"
+#include "core/session/status_report.h"
 #include "link/server_transport.h"
-#include "link/session.h"
-#include "link/status_report.h"
 #include "list_reader.h"
 #include "net_harness.h"
-#include "panel/monitor_panel.h"
-#include "panel/status_log.h"
 #include "res/resource.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/status_log.h"
 
 namespace {
 

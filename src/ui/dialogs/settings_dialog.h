@@ -1,0 +1,20 @@
+// The server settings dialog (template 123): a tree of pages on the left and
+// one page dialog at a time on the right; edits the settings copy in place
+// and sends it whole on Save.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/dialogs/settings_pages.h"
+
+INT_PTR CALLBACK SettingsDialogProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Inserts a text item as the last child of `parent` (null: at the root) and
+// scrolls it into view, which expands its parent.
+HTREEITEM AddTreeItem(HWND tree, const char* text, HTREEITEM parent);
+
+// Title the page, replace the page shown (which writes its fields back as it
+// goes) and open the new one.
+void ShowGeneralPage(HWND frame);
+void ShowEmailPage(HWND frame);

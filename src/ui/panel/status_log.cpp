@@ -1,0 +1,64 @@
+// The status log: one list-view row per line, timestamp in column 0 and the
+// message in column 1, capped at the newest 30000 lines.
+#include "ui/panel/status_log.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+
+#include "app/app.h"
+#include "core/rules/row_rules.h"
+#include "ui/panel/list_batch.h"
+
+namespace {
+
+constexpr uint32_t MAX_LOG_LINES = 30000;
+
+// Position past any row the log can hold, so every line goes to the end.
+constexpr int APPEND_ROW = 0xFFFF;
+
+// Lines logged until the cap is reached; never decreases. Once it stands at
+// the cap, every new line removes the oldest.
+uint32_t s_lineCount;
+
+}  // namespace
+
+void LogStatus(const char* text) {
+    // Found once, when the panel builds its lists: under Wine every
+    // GetDlgItem asks the window server, which would be the larger part of
+    // the cost of a line logged while its list is frozen.
+    HWND log = g_statusLog;
+    // Lines logged while a receive is applied draw with the lists, a few
+    // times a second, scrolled once; any other line shows at once.
+    FreezeList(log);
+
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char time_str[32];
+    FormatTimestamp(time_str, sizeof time_str, now.wDay, now.wMonth, now.wYear, now.wHour,
+                    now.wMinute, now.wSecond, now.wMilliseconds);
+
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = APPEND_ROW;
+    item.iSubItem = 0;
+    item.pszText = time_str;
+    item.lParam = 1;
+    const LRESULT row = SendMessageA(log, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (row < 0)
+        return;  // no line was added, so none makes room for it
+
+    // The list view copies the text; the caller's buffer is only read here.
+    LVITEMA message = {};
+    message.iSubItem = 1;
+    message.pszText = const_cast<char*>(text);
+    SendMessageA(log, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&message));
+
+    ShowLastRow(log);  // the line just appended
+
+    if (s_lineCount < MAX_LOG_LINES)
+        ++s_lineCount;
+    else
+        SendMessageA(log, LVM_DELETEITEM, 0, 0);
+}
