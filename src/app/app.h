@@ -1,8 +1,7 @@
 // The process-wide state that every layer reads: the main window, the panel,
-// the GDI objects that outlive single dialogs, the handles of the single
-// dialog rule, the main window's private messages, and the two window
-// operations every dialog uses. This is the bottom of the program: it
-// includes nothing of its own, so any layer may include it.
+// the GDI objects that outlive single dialogs, and the handles of the
+// single dialog rule. This is the bottom of the program: it includes nothing
+// of its own, so any layer may include it.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +9,6 @@
 #include <cstdint>
 
 struct TestItem;
-
-// Private messages of the main window, always posted. WM_SOCKET_EVENT and
-// WM_SOCKET_SEND belong to the socket layer (net/socket.h).
-#define WM_SHOW_CONNECT (WM_USER + 4)  // open the connect dialog while disconnected
-#define WM_START_SYNC (WM_USER + 6)    // connection established: ask for everything
 
 extern HINSTANCE g_instance;  // passed to every dialog creation and resource load
 extern HWND g_mainWindow;     // target of every private message
@@ -38,10 +32,3 @@ extern TestItem* g_itemUnderEdit;  // row record shown by the item dialog in edi
 
 // True while the item dialog, the settings dialog or the About box is open.
 bool AnyItemDialogOpen();
-
-// CreateDialogParamA with MAKEINTRESOURCE(templateId), then shown and updated.
-HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId);
-
-// Centres `window` over its parent (for a dialog: its owner), or over the
-// desktop when it has none.
-void CenterWindow(HWND window);

@@ -25,6 +25,8 @@
 #include "net/socket.h"
 #include "res/resource.h"
 #include "ui/common/dpi.h"
+#include "ui/common/main_messages.h"
+#include "ui/common/window_ops.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/connect_dialog.h"
 #include "ui/panel/event_depth.h"

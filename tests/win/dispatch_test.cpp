@@ -26,6 +26,7 @@
 #include "net/socket.h"
 #include "res/resource.h"
 #include "server_records.h"
+#include "ui/common/main_messages.h"
 #include "ui/panel/monitor_panel.h"
 
 namespace {

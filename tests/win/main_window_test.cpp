@@ -15,6 +15,8 @@
 #include "list_reader.h"
 #include "res/resource.h"
 #include "ui/common/dpi.h"
+#include "ui/common/main_messages.h"
+#include "ui/common/window_ops.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
 

@@ -11,6 +11,7 @@
 #include "list_reader.h"
 #include "net_harness.h"
 #include "res/resource.h"
+#include "ui/common/window_ops.h"
 #include "ui/panel/monitor_panel.h"
 #include "ui/panel/status_log.h"
 

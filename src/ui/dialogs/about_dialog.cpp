@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "res/resource.h"
+#include "ui/common/window_ops.h"
 #include "ui/dialogs/hyperlink.h"
 
 namespace {

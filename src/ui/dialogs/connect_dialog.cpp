@@ -8,6 +8,7 @@
 #include "core/session/session.h"
 #include "link/server_connection.h"
 #include "res/resource.h"
+#include "ui/common/window_ops.h"
 #include "ui/dialogs/address_field.h"
 #include "ui/panel/status_log.h"
 

@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "ui/common/combo_fill.h"
 #include "ui/common/dpi.h"
+#include "ui/common/window_ops.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "core/session/frame_io.h"
 #include "core/session/session.h"
 #include "res/resource.h"
+#include "ui/common/window_ops.h"
 #include "ui/dialogs/settings_pages.h"
 
 namespace {

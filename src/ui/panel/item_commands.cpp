@@ -14,6 +14,7 @@
 #include "core/session/frame_io.h"
 #include "core/session/session.h"
 #include "res/resource.h"
+#include "ui/common/window_ops.h"
 #include "ui/dialogs/item_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/event_depth.h"

@@ -10,6 +10,7 @@
 #include "link/server_connection.h"
 #include "res/resource.h"
 #include "ui/common/dpi.h"
+#include "ui/common/main_messages.h"
 #include "ui/panel/custom_draw.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"

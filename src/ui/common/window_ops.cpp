@@ -1,6 +1,6 @@
 // The two window operations that every dialog of the program goes through:
 // opening a modeless dialog and centring a window over its owner.
-#include "app/app.h"
+#include "ui/common/window_ops.h"
 
 HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId) {
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, proc, 0);

@@ -1,0 +1,12 @@
+// The two window operations that every dialog of the program goes through:
+// opening a modeless dialog and centring a window over its owner.
+#pragma once
+
+#include <windows.h>
+
+// CreateDialogParamA with MAKEINTRESOURCE(templateId), then shown and updated.
+HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId);
+
+// Centres `window` over its parent (for a dialog: its owner), or over the
+// desktop when it has none.
+void CenterWindow(HWND window);
