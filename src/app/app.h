@@ -1,5 +1,5 @@
-// The process-wide state that every layer reads: the main window, the panel,
-// the GDI objects that outlive single dialogs, and the handles of the
+// The process-wide state that every layer reads: the main window, the GDI
+// objects that outlive single dialogs, and the handles of the
 // single dialog rule. This is the bottom of the program: it includes nothing
 // of its own, so any layer may include it.
 #pragma once
@@ -12,10 +12,6 @@ struct TestItem;
 
 extern HINSTANCE g_instance;  // passed to every dialog creation and resource load
 extern HWND g_mainWindow;     // target of every private message
-extern HWND g_monitorPanel;   // the child dialog filling the main window
-extern HWND g_itemsList;      // test items list (1026); row lParam: heap TestItem
-extern HWND g_eventsList;     // events list (1028); row lParam: heap EventRecord copy
-extern HWND g_statusLog;      // status log (1037); row lParam: 1
 extern HBRUSH g_whiteBrush;   // background of the settings page title
 extern HFONT g_titleFont;     // the About box's version line
 extern HFONT g_headingFont;   // created by the test item dialog on first use

@@ -3,10 +3,6 @@
 
 HINSTANCE g_instance;
 HWND g_mainWindow;
-HWND g_monitorPanel;
-HWND g_itemsList;
-HWND g_eventsList;
-HWND g_statusLog;
 HBRUSH g_whiteBrush;
 HFONT g_titleFont;
 HFONT g_headingFont;

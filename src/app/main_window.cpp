@@ -33,6 +33,7 @@
 #include "ui/panel/item_commands.h"
 #include "ui/panel/list_batch.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 #include "ui/panel/server_lists_view.h"
 #include "ui/panel/status_log.h"
 #include "ui/tray/tray_icon.h"
@@ -121,8 +122,9 @@ LRESULT OnCreate(HWND window) {
     InitCommonControlsEx(&icc);
     InitCommonControls();
 
-    // The panel's WM_INITDIALOG runs inside this call and posts WM_SHOW_CONNECT.
-    g_monitorPanel = OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
+    // The panel's WM_INITDIALOG runs inside this call: it remembers its
+    // windows (panel_windows.h) and posts WM_SHOW_CONNECT.
+    OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
     if (FitToPanel(window))
         CenterWindow(window);
     StartTrayIcon();

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "core/session/session.h"
 #include "net/socket.h"
+#include "ui/panel/panel_windows.h"
 
 HWND StartMainWindow() {
     g_connectionState = CONN_DISCONNECTED;

@@ -10,6 +10,7 @@
 #include "core/session/frame_io.h"
 #include "res/resource.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 Bytes FrameOf(const void* record, size_t length) {
     Bytes frame(4 + length);

@@ -24,6 +24,7 @@
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -28,6 +28,7 @@
 #include "server_records.h"
 #include "ui/common/main_messages.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -23,6 +23,7 @@
 #include "ui/common/dpi.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/item_commands.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include "ui/common/window_ops.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

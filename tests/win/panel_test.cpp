@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

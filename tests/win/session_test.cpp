@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "session_fixture.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "list_reader.h"
 #include "res/resource.h"
 #include "ui/panel/list_batch.h"
+#include "ui/panel/panel_windows.h"
 #include "ui/panel/status_log.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/common/window_ops.h"
 #include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 #include "ui/panel/status_log.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "core/rules/row_rules.h"
 #include "core/wire/wire.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "core/wire/wire.h"
 #include "res/resource.h"
 #include "ui/common/combo_fill.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

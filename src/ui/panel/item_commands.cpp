@@ -18,6 +18,7 @@
 #include "ui/dialogs/item_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/event_depth.h"
+#include "ui/panel/panel_windows.h"
 #include "ui/panel/status_log.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "ui/panel/custom_draw.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
+#include "ui/panel/panel_windows.h"
 #include "ui/panel/server_lists_view.h"
 #include "ui/panel/status_log.h"
 
@@ -77,10 +78,8 @@ void SetUpButtonIcons(HWND dialog, UINT dpi) {
     }
 }
 
-HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths,
-                  const int* formats, int count, bool gridLines) {
-    HWND list = GetDlgItem(dialog, listId);
-    const UINT dpi = WindowDpi(dialog);
+void SetUpColumns(HWND list, UINT dpi, char (*titles)[40], const int* widths, const int* formats,
+                  int count, bool gridLines) {
     for (int i = 0; i < count; ++i) {
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -92,19 +91,15 @@ HWND SetUpColumns(HWND dialog, int listId, char (*titles)[40], const int* widths
     }
     const DWORD styles = LVS_EX_FULLROWSELECT | (gridLines ? LVS_EX_GRIDLINES : 0);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
-    return list;
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
-    g_monitorPanel = dialog;
+    FindPanelWindows(dialog);
     s_panelDpi = WindowDpi(dialog);
     SetUpButtonIcons(dialog, s_panelDpi);
-    g_itemsList =
-        SetUpColumns(dialog, IDC_PANEL_ITEMS, kItemTitles, kItemWidths, kItemFormats, 5, true);
-    g_eventsList =
-        SetUpColumns(dialog, IDC_PANEL_EVENTS, kEventTitles, kEventWidths, kEventFormats, 5, false);
-    g_statusLog =
-        SetUpColumns(dialog, IDC_PANEL_STATUS_LOG, kLogTitles, kLogWidths, kLogFormats, 2, false);
+    SetUpColumns(g_itemsList, s_panelDpi, kItemTitles, kItemWidths, kItemFormats, 5, true);
+    SetUpColumns(g_eventsList, s_panelDpi, kEventTitles, kEventWidths, kEventFormats, 5, false);
+    SetUpColumns(g_statusLog, s_panelDpi, kLogTitles, kLogWidths, kLogFormats, 2, false);
     FillEventDepth(dialog);
 
     char errorText[CONFIG_ERROR_TEXT] = "";
@@ -188,6 +183,7 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_NOTIFY: return OnNotify(dialog, wParam, lParam);
+    case WM_DESTROY: ForgetPanelWindows(); return FALSE;
     default: return FALSE;
     }
 }

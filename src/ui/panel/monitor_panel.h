@@ -8,8 +8,6 @@
 
 #include <cstdint>
 
-// The list handles (g_itemsList, g_eventsList, g_statusLog) are in app/app.h.
-
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Sets the Connect / Disconnect button's caption (unless null) and whether it

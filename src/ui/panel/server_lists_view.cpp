@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "ui/panel/list_batch.h"
+#include "ui/panel/panel_windows.h"
 #include "ui/tray/tray_icon.h"
 
 namespace {

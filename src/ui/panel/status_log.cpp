@@ -10,6 +10,7 @@
 #include "app/app.h"
 #include "core/rules/row_rules.h"
 #include "ui/panel/list_batch.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 
@@ -25,9 +26,6 @@ uint32_t s_lineCount;
 }  // namespace
 
 void LogStatus(const char* text) {
-    // Found once, when the panel builds its lists: under Wine every
-    // GetDlgItem asks the window server, which would be the larger part of
-    // the cost of a line logged while its list is frozen.
     HWND log = g_statusLog;
     // Lines logged while a receive is applied draw with the lists, a few
     // times a second, scrolled once; any other line shows at once.
