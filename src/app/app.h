@@ -1,6 +1,5 @@
-// The process-wide state that every layer reads: the main window, the GDI
-// objects that outlive single dialogs, and the handles of the
-// single dialog rule. This is the bottom of the program: it includes nothing
+// The process-wide state that every layer reads: the GDI objects that
+// outlive single dialogs, and the handles of the single dialog rule. This is the bottom of the program: it includes nothing
 // of its own, so any layer may include it.
 #pragma once
 
@@ -11,7 +10,6 @@
 struct TestItem;
 
 extern HINSTANCE g_instance;  // passed to every dialog creation and resource load
-extern HWND g_mainWindow;     // target of every private message
 extern HBRUSH g_whiteBrush;   // background of the settings page title
 extern HFONT g_titleFont;     // the About box's version line
 extern HFONT g_headingFont;   // created by the test item dialog on first use

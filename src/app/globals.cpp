@@ -2,7 +2,6 @@
 #include "app/app.h"
 
 HINSTANCE g_instance;
-HWND g_mainWindow;
 HBRUSH g_whiteBrush;
 HFONT g_titleFont;
 HFONT g_headingFont;

@@ -39,6 +39,7 @@
 #include "ui/tray/tray_icon.h"
 
 const char MAIN_WINDOW_CLASS[] = " ";
+HWND g_mainWindow;
 
 namespace {
 
@@ -127,7 +128,7 @@ LRESULT OnCreate(HWND window) {
     OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
     if (FitToPanel(window))
         CenterWindow(window);
-    StartTrayIcon();
+    StartTrayIcon(window);
     return 0;
 }
 
@@ -204,6 +205,7 @@ void DeleteGdiObject(HGDIOBJ* object) {
 }
 
 LRESULT OnDestroy() {
+    g_mainWindow = nullptr;
     ClearServerLists();
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));

@@ -8,6 +8,10 @@
 // Class name of the main window: a single space.
 extern const char MAIN_WINDOW_CLASS[];
 
+// The main window, from its WM_CREATE to its WM_DESTROY; the target of its
+// private messages (ui/common/main_messages.h).
+extern HWND g_mainWindow;
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Registers the main window class (icon 129, menu 114). The result is not

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "core/rules/alert_rules.h"
 #include "core/session/session.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"
 #include "res/resource.h"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/session.h"

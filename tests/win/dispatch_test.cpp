@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "capture.h"
 #include "core/mirror/record_memory.h"

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "core/session/session.h"
 #include "dialog_harness.h"

@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "core/session/session.h"
 #include "list_reader.h"

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/app.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 
@@ -42,6 +42,7 @@ Screen g_screen[2];
 
 bool g_batching;
 unsigned g_batchNumber;
+HWND g_timerWindow;  // the panel, which holds the lists: the timer goes with them
 bool g_timerSet;
 bool g_waitingBefore;  // a redraw was already waiting when this batch began
 DWORD g_lastDrawn;     // when the lists last drew again (GetTickCount)
@@ -51,8 +52,10 @@ void CALLBACK RedrawTimerProc(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void StartTimer() {
-    if (!g_timerSet && SetTimer(g_mainWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0)
-        g_timerSet = true;
+    if (g_timerSet)
+        return;
+    g_timerWindow = g_monitorPanel;
+    g_timerSet = SetTimer(g_timerWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0;
 }
 
 void ScrollToLastRow(HWND list) {
@@ -168,7 +171,7 @@ void ShowLastRow(HWND list) {
 void ThawLists() {
     g_lastDrawn = GetTickCount();
     if (g_timerSet) {
-        KillTimer(g_mainWindow, REDRAW_TIMER);
+        KillTimer(g_timerWindow, REDRAW_TIMER);
         g_timerSet = false;
     }
     for (ChangedRows& c : g_changed) {

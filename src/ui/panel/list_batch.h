@@ -35,5 +35,5 @@ void ShowLastRow(HWND list);
 
 // Lets every frozen list draw now, with its pending scroll, redraws the
 // changed rows, and stops the timer (a list that was emptied draws at once;
-// no timer outlives the lists).
+// the panel calls it when it is destroyed, so no timer outlives the lists).
 void ThawLists();

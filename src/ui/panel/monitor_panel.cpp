@@ -14,6 +14,7 @@
 #include "ui/panel/custom_draw.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
+#include "ui/panel/list_batch.h"
 #include "ui/panel/panel_windows.h"
 #include "ui/panel/server_lists_view.h"
 #include "ui/panel/status_log.h"
@@ -108,7 +109,7 @@ INT_PTR OnInitDialog(HWND dialog) {
 
     // The connect dialog is about to open; the button comes back when it closes.
     EnableWindow(GetDlgItem(dialog, IDC_PANEL_CONNECT), FALSE);
-    PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+    PostMessageA(GetParent(dialog), WM_SHOW_CONNECT, 0, 0);
     return TRUE;
 }
 
@@ -116,7 +117,7 @@ void OnConnectButton(HWND dialog) {
     switch (g_connectionState) {
     case CONN_DISCONNECTED:
         EnableWindow(GetDlgItem(dialog, IDC_PANEL_CONNECT), FALSE);
-        PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+        PostMessageA(GetParent(dialog), WM_SHOW_CONNECT, 0, 0);
         break;
     case CONN_CONNECTED: DisconnectFromServer(); break;
     default: break;  // an attempt is under way
@@ -183,7 +184,10 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_NOTIFY: return OnNotify(dialog, wParam, lParam);
-    case WM_DESTROY: ForgetPanelWindows(); return FALSE;
+    case WM_DESTROY:
+        ThawLists();
+        ForgetPanelWindows();
+        return FALSE;
     default: return FALSE;
     }
 }

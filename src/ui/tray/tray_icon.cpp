@@ -32,6 +32,7 @@ constexpr UINT BALLOON_TIMEOUT_MS = 10000;
 constexpr DWORD ADD_RETRY_MS = 1000;
 
 NotifyIconCall g_notifyIcon = Shell_NotifyIconA;
+HWND g_mainWindow;  // brought back, flashed and told to quit
 HWND g_trayWindow;
 UINT g_taskbarCreated;
 bool g_iconAdded;     // the shell said yes: the icon is there
@@ -288,7 +289,8 @@ void SetNotifyIconCall(NotifyIconCall call) {
     g_notifyIcon = call != nullptr ? call : Shell_NotifyIconA;
 }
 
-void StartTrayIcon() {
+void StartTrayIcon(HWND mainWindow) {
+    g_mainWindow = mainWindow;
     g_charSize = GetACP() == CP_UTF8 ? Utf8CharSize : DoubleByteCharSize;
     g_showAlerts = true;
     if (!CreateTrayWindow())
@@ -310,6 +312,7 @@ void StopTrayIcon() {
     g_redrawPending = g_balloonPending = false;
     DestroyIcons(g_icons);
     g_alerts = AlertGatherer();
+    g_mainWindow = nullptr;
 }
 
 void TrayItemsChanged() {

@@ -17,9 +17,9 @@
 using NotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
 void SetNotifyIconCall(NotifyIconCall call);
 
-// Adds the icon for the main window (once it exists) and removes it again;
-// StopTrayIcon runs in the main window's WM_DESTROY, before the quit message.
-void StartTrayIcon();
+// Adds the icon for the main window and removes it again; StopTrayIcon runs
+// in the main window's WM_DESTROY, before the quit message.
+void StartTrayIcon(HWND mainWindow);
 void StopTrayIcon();
 
 // Hooks for the views of the server mirror, each a few operations per
