@@ -9,10 +9,9 @@
 
 struct TestItem;
 
-extern HINSTANCE g_instance;  // passed to every dialog creation and resource load
-extern HBRUSH g_whiteBrush;   // background of the settings page title
-extern HFONT g_titleFont;     // the About box's version line
-extern HFONT g_headingFont;   // created by the test item dialog on first use
+extern HBRUSH g_whiteBrush;  // background of the settings page title
+extern HFONT g_titleFont;    // the About box's version line
+extern HFONT g_headingFont;  // created by the test item dialog on first use
 
 // The single dialog rule: at most one of these three is open. Each dialog
 // clears its own handle when it is destroyed.

@@ -1,7 +1,6 @@
 // Definitions of the process-wide globals declared in app.h.
 #include "app/app.h"
 
-HINSTANCE g_instance;
 HBRUSH g_whiteBrush;
 HFONT g_titleFont;
 HFONT g_headingFont;

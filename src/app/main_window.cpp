@@ -125,7 +125,7 @@ LRESULT OnCreate(HWND window) {
 
     // The panel's WM_INITDIALOG runs inside this call: it remembers its
     // windows (panel_windows.h) and posts WM_SHOW_CONNECT.
-    OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
+    OpenModelessDialog(InstanceOf(window), window, MonitorPanelProc, IDD_MONITOR_PANEL);
     if (FitToPanel(window))
         CenterWindow(window);
     StartTrayIcon(window);
@@ -150,7 +150,8 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 void OpenAboutBox() {
     if (AnyItemDialogOpen())
         return;
-    g_aboutBox = OpenModelessDialog(g_instance, g_monitorPanel, AboutDialogProc, IDD_ABOUT);
+    g_aboutBox =
+        OpenModelessDialog(InstanceOf(g_monitorPanel), g_monitorPanel, AboutDialogProc, IDD_ABOUT);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
@@ -176,7 +177,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 
 LRESULT OnShowConnect(HWND window) {
     if (g_connectionState == CONN_DISCONNECTED)
-        OpenModelessDialog(g_instance, window, ConnectDialogProc, IDD_CONNECT);
+        OpenModelessDialog(InstanceOf(window), window, ConnectDialogProc, IDD_CONNECT);
     return 0;
 }
 
@@ -281,7 +282,6 @@ HFONT CreateTitleFont(HWND window) {
 HWND StartApplication(HINSTANCE instance, int show) {
     g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
     RegisterMainWindowClass(instance);
-    g_instance = instance;
 
     SetFrameTransport(ServerTransportSend);
     SetServerMessageHandler(HandleServerMessage);

@@ -73,9 +73,8 @@ public:
             << "the prefix has no Marlett: the title-bar buttons would be drawn as letters";
         if (dpi != USER_DEFAULT_SCREEN_DPI)
             return;
-        g_instance = GetModuleHandleA(nullptr);
-        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONNECT), nullptr,
-                                         InertDialogProc, 0);
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONNECT),
+                                         nullptr, InertDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
         const SIZE units = BaseUnits(dialog);
         DestroyWindow(dialog);

@@ -135,7 +135,7 @@ TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
 
 // The notification icon's menu; the main menu and its titles stay as they are.
 TEST_F(MainWindow, NotificationIconMenuOpensSwitchesAlertsAndQuits) {
-    HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
     HMENU popup = GetSubMenu(menu, 0);
     ExpectMenuItems(popup, {{IDM_TRAY_OPEN, "Open Quorvex Client"},

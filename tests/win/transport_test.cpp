@@ -22,9 +22,8 @@ class TransportTest : public NetTest {
 protected:
     void SetUp() override {
         NetTest::SetUp();
-        g_instance = GetModuleHandleA(nullptr);
-        g_monitorPanel =
-            OpenModelessDialog(g_instance, window_, MonitorPanelProc, IDD_MONITOR_PANEL);
+        g_monitorPanel = OpenModelessDialog(GetModuleHandleA(nullptr), window_, MonitorPanelProc,
+                                            IDD_MONITOR_PANEL);
         ASSERT_NE(g_monitorPanel, nullptr);
         SetStatusReporter(LogStatus);  // as the program registers it at start-up
         logLinesBefore_ = LogLineCount();

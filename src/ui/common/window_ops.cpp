@@ -2,6 +2,10 @@
 // opening a modeless dialog and centring a window over its owner.
 #include "ui/common/window_ops.h"
 
+HINSTANCE InstanceOf(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+}
+
 HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId) {
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, proc, 0);
     if (dialog != nullptr) {

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// The module that `window` was made from: the program's, whose resources
+// hold every dialog template, menu and icon that its windows load.
+HINSTANCE InstanceOf(HWND window);
+
 // CreateDialogParamA with MAKEINTRESOURCE(templateId), then shown and updated.
 HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId);
 

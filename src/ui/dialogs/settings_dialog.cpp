@@ -23,7 +23,7 @@ void DestroyPage() {
 void ShowPage(HWND frame, const char* title, DLGPROC proc, int templateId) {
     SetDlgItemTextA(frame, IDC_SETTINGS_TITLE, title);
     DestroyPage();
-    g_settingsPage = OpenModelessDialog(g_instance, frame, proc, templateId);
+    g_settingsPage = OpenModelessDialog(InstanceOf(frame), frame, proc, templateId);
 }
 
 INT_PTR OnInitDialog(HWND frame) {

@@ -49,8 +49,8 @@ void SendForSelected(uint32_t code) {
 
 void OpenItemDialog(uint32_t mode) {
     g_itemDialogMode = mode;
-    g_itemDialog =
-        OpenModelessDialog(g_instance, g_monitorPanel, TestItemDialogProc, IDD_TEST_ITEM);
+    g_itemDialog = OpenModelessDialog(InstanceOf(g_monitorPanel), g_monitorPanel,
+                                      TestItemDialogProc, IDD_TEST_ITEM);
 }
 
 }  // namespace
@@ -114,8 +114,8 @@ void CmdSettings() {
         LogStatus(NO_SETTINGS_TEXT);
         return;
     }
-    g_settingsDialog =
-        OpenModelessDialog(g_instance, g_monitorPanel, SettingsDialogProc, IDD_SETTINGS);
+    g_settingsDialog = OpenModelessDialog(InstanceOf(g_monitorPanel), g_monitorPanel,
+                                          SettingsDialogProc, IDD_SETTINGS);
 }
 
 void CmdReloadEvents() {

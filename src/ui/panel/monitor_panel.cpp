@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "ui/common/dpi.h"
 #include "ui/common/main_messages.h"
+#include "ui/common/window_ops.h"
 #include "ui/panel/custom_draw.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
@@ -69,8 +70,8 @@ void SetUpButtonIcons(HWND dialog, UINT dpi) {
         BUTTON_IMAGELIST images = {list, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
         SendDlgItemMessageA(dialog, row.buttonId, BCM_SETIMAGELIST, 0,
                             reinterpret_cast<LPARAM>(&images));
-        HICON icon = static_cast<HICON>(
-            LoadImageA(g_instance, MAKEINTRESOURCEA(row.iconId), IMAGE_ICON, size, size, 0));
+        HICON icon = static_cast<HICON>(LoadImageA(InstanceOf(dialog), MAKEINTRESOURCEA(row.iconId),
+                                                   IMAGE_ICON, size, size, 0));
         ImageList_ReplaceIcon(list, -1, icon);  // the list keeps a copy
         if (icon != nullptr)
             DestroyIcon(icon);

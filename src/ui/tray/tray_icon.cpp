@@ -20,6 +20,7 @@
 #include "core/session/session.h"
 #include "res/resource.h"
 #include "ui/common/dpi.h"
+#include "ui/common/window_ops.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ void BringMainWindowToFront() {
 }
 
 void ShowIconMenu() {
-    HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = LoadMenuA(InstanceOf(g_trayWindow), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (menu == nullptr)
         return;
     HMENU popup = GetSubMenu(menu, 0);
@@ -210,10 +211,11 @@ void StopFlash() {
 // frames from 16 to 64 pixels, and the nearest one is taken.
 void LoadIcons(UINT dpi) {
     const int size = SmallIconSize(dpi);
+    HINSTANCE instance = InstanceOf(g_mainWindow);
     const int ids[3] = {IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN};
     for (int i = 0; i < 3; ++i)
         g_icons[i] = static_cast<HICON>(
-            LoadImageA(g_instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size, size, 0));
+            LoadImageA(instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size, size, 0));
 }
 
 void DestroyIcons(HICON (&icons)[3]) {
@@ -271,15 +273,16 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool CreateTrayWindow() {
+    HINSTANCE instance = InstanceOf(g_mainWindow);
     WNDCLASSEXA wcex = {};
     wcex.cbSize = sizeof wcex;
     wcex.lpfnWndProc = TrayWindowProc;
-    wcex.hInstance = g_instance;
+    wcex.hInstance = instance;
     wcex.lpszClassName = QX_TRAY_WINDOW_CLASS;
     RegisterClassExA(&wcex);  // already registered when the main window is made again
     // A hidden top-level window: message-only windows miss broadcasts.
     g_trayWindow = CreateWindowExA(0, QX_TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                   nullptr, g_instance, nullptr);
+                                   nullptr, instance, nullptr);
     return g_trayWindow != nullptr;
 }
 
