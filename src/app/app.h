@@ -1,5 +1,5 @@
-// The process-wide state that every layer reads: the GDI objects that
-// outlive single dialogs, and the handles of the single dialog rule. This is the bottom of the program: it includes nothing
+// The process-wide state that every layer reads: the handles of the single
+// dialog rule. This is the bottom of the program: it includes nothing
 // of its own, so any layer may include it.
 #pragma once
 
@@ -8,10 +8,6 @@
 #include <cstdint>
 
 struct TestItem;
-
-extern HBRUSH g_whiteBrush;  // background of the settings page title
-extern HFONT g_titleFont;    // the About box's version line
-extern HFONT g_headingFont;  // created by the test item dialog on first use
 
 // The single dialog rule: at most one of these three is open. Each dialog
 // clears its own handle when it is destroyed.

@@ -1,10 +1,6 @@
 // Definitions of the process-wide globals declared in app.h.
 #include "app/app.h"
 
-HBRUSH g_whiteBrush;
-HFONT g_titleFont;
-HFONT g_headingFont;
-
 HWND g_itemDialog;
 HWND g_settingsDialog;
 HWND g_aboutBox;

@@ -29,6 +29,8 @@
 #include "ui/common/window_ops.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/connect_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/list_batch.h"
@@ -199,18 +201,13 @@ void OnConnectionEnded(bool lost) {
     PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
 }
 
-void DeleteGdiObject(HGDIOBJ* object) {
-    if (*object != nullptr)
-        DeleteObject(*object);
-    *object = nullptr;
-}
-
 LRESULT OnDestroy() {
     g_mainWindow = nullptr;
     ClearServerLists();
-    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
-    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));
-    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_titleFont));
+    // The GDI objects that outlive single dialogs, each by the file that made it.
+    DeleteWhiteBrush();
+    DeleteHeadingFont();
+    DeleteTitleFont();
     StopTrayIcon();  // before the quit message, so no icon outlives the program
     PostQuitMessage(0);
     return 0;
@@ -271,16 +268,8 @@ HWND CreateMainWindow(HINSTANCE instance) {
                            LoadMenuA(instance, nullptr), instance, nullptr);
 }
 
-HFONT CreateTitleFont(HWND window) {
-    LOGFONTA fnt = {};
-    fnt.lfHeight = -MulDiv(14, static_cast<int>(WindowDpi(window)), 72);
-    fnt.lfWeight = 600;
-    lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
-    return CreateFontIndirectA(&fnt);
-}
-
 HWND StartApplication(HINSTANCE instance, int show) {
-    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
+    CreateWhiteBrush();
     RegisterMainWindowClass(instance);
 
     SetFrameTransport(ServerTransportSend);
@@ -306,6 +295,6 @@ HWND StartApplication(HINSTANCE instance, int show) {
     g_mainWindow = window;
     ShowWindow(window, show);
     UpdateWindow(window);
-    g_titleFont = CreateTitleFont(window);
+    CreateTitleFont(window);
     return window;
 }

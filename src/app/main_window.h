@@ -22,10 +22,6 @@ ATOM RegisterMainWindowClass(HINSTANCE instance);
 // and builds the panel. Null on failure.
 HWND CreateMainWindow(HINSTANCE instance);
 
-// "MS Sans Serif" 14 points, weight 600, sized for the screen that `window`
-// is on.
-HFONT CreateTitleFont(HWND window);
-
 // Everything WinMain does before its message loop: the white brush, the
 // window class, the seams (the framing's transport and message handler, the
 // status log's reporter, the connection's handlers), the frame trace

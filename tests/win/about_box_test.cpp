@@ -13,6 +13,7 @@
 #include "app_harness.h"
 #include "dialog_harness.h"
 #include "res/resource.h"
+#include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/hyperlink.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST_F(AboutBox, OpensOnceWithItsTexts) {
     EXPECT_EQ(WindowText(web), QX_WEB_TEXT);
     EXPECT_EQ(WindowText(mail), QX_MAIL_TEXT);
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), g_titleFont);
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), TitleFont());
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_NOTICE)), QX_NOTICE_TEXT);
 }
 

@@ -117,7 +117,7 @@ TEST_F(ItemDialog, FieldsAreLimitedToWhatTheRecordHolds) {
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     ASSERT_NE(OpenNew(), nullptr);
-    HFONT font = g_headingFont;
+    HFONT font = HeadingFont();
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(
         reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)),
@@ -131,7 +131,7 @@ TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     EXPECT_LT(lf.lfHeight, 0);
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_NE(OpenNew(), nullptr);
-    EXPECT_EQ(g_headingFont, font) << "reused by every later opening";
+    EXPECT_EQ(HeadingFont(), font) << "reused by every later opening";
 }
 
 TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {

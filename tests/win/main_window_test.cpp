@@ -18,6 +18,9 @@
 #include "ui/common/dpi.h"
 #include "ui/common/main_messages.h"
 #include "ui/common/window_ops.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
 #include "ui/panel/panel_windows.h"
@@ -238,9 +241,9 @@ TEST_F(MainWindow, DestroyPostsQuitWithCodeZeroAndReleasesSharedObjects) {
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
-    EXPECT_EQ(g_whiteBrush, nullptr);
-    EXPECT_EQ(g_titleFont, nullptr);
-    EXPECT_EQ(g_headingFont, nullptr);
+    EXPECT_EQ(WhiteBrush(), nullptr);
+    EXPECT_EQ(TitleFont(), nullptr);
+    EXPECT_EQ(HeadingFont(), nullptr);
 }
 
 TEST_F(MainWindow, CloseDestroysWithoutAsking) {

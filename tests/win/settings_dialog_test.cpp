@@ -224,7 +224,7 @@ TEST_F(Settings, PageTitleIsOnTheWhiteBrush) {
         SendMessageA(frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                      reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
     DeleteDC(dc);
-    EXPECT_EQ(brush, g_whiteBrush);
+    EXPECT_EQ(brush, WhiteBrush());
 }
 
 }  // namespace

@@ -9,10 +9,14 @@
 
 #include "app/app.h"
 #include "res/resource.h"
+#include "ui/common/dpi.h"
+#include "ui/common/gdi_object.h"
 #include "ui/common/window_ops.h"
 #include "ui/dialogs/hyperlink.h"
 
 namespace {
+
+HFONT g_titleFont;
 
 INT_PTR OnInitDialog(HWND box) {
     CenterWindow(box);
@@ -44,6 +48,22 @@ INT_PTR OnCommand(HWND box, WPARAM wParam) {
 }
 
 }  // namespace
+
+void CreateTitleFont(HWND window) {
+    LOGFONTA fnt = {};
+    fnt.lfHeight = -MulDiv(14, static_cast<int>(WindowDpi(window)), 72);
+    fnt.lfWeight = 600;
+    lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
+    g_titleFont = CreateFontIndirectA(&fnt);
+}
+
+void DeleteTitleFont() {
+    DeleteGdiObject(g_titleFont);
+}
+
+HFONT TitleFont() {
+    return g_titleFont;
+}
 
 INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {

@@ -4,3 +4,10 @@
 #include <windows.h>
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The title font of the version line: "MS Sans Serif" 14 points, weight 600,
+// sized for the screen that `window` is on. Made once the main window
+// exists, deleted at its WM_DESTROY; null before and after.
+void CreateTitleFont(HWND window);
+void DeleteTitleFont();
+HFONT TitleFont();

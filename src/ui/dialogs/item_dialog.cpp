@@ -14,9 +14,12 @@
 #include "res/resource.h"
 #include "ui/common/combo_fill.h"
 #include "ui/common/dpi.h"
+#include "ui/common/gdi_object.h"
 #include "ui/common/window_ops.h"
 
 namespace {
+
+HFONT g_headingFont;
 
 // 0: the heading shows its greeting in black; 1: a validation message.
 int g_headingErrorFlag;
@@ -179,4 +182,12 @@ INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     default: return FALSE;
     }
+}
+
+void DeleteHeadingFont() {
+    DeleteGdiObject(g_headingFont);
+}
+
+HFONT HeadingFont() {
+    return g_headingFont;
 }

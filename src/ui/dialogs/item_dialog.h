@@ -5,3 +5,9 @@
 #include <windows.h>
 
 INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The heading line's font: made at the dialog's first opening and kept for
+// every later one, deleted at the main window's WM_DESTROY; null before and
+// after.
+void DeleteHeadingFont();
+HFONT HeadingFont();

@@ -9,10 +9,13 @@
 #include "core/session/frame_io.h"
 #include "core/session/session.h"
 #include "res/resource.h"
+#include "ui/common/gdi_object.h"
 #include "ui/common/window_ops.h"
 #include "ui/dialogs/settings_pages.h"
 
 namespace {
+
+HBRUSH g_whiteBrush;
 
 void DestroyPage() {
     if (g_settingsPage != nullptr)
@@ -135,4 +138,16 @@ void ShowGeneralPage(HWND frame) {
 
 void ShowEmailPage(HWND frame) {
     ShowPage(frame, "Email Settings", EmailPageProc, IDD_SETTINGS_EMAIL);
+}
+
+void CreateWhiteBrush() {
+    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
+}
+
+void DeleteWhiteBrush() {
+    DeleteGdiObject(g_whiteBrush);
+}
+
+HBRUSH WhiteBrush() {
+    return g_whiteBrush;
 }

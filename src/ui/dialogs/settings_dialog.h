@@ -18,3 +18,9 @@ HTREEITEM AddTreeItem(HWND tree, const char* text, HTREEITEM parent);
 // goes) and open the new one.
 void ShowGeneralPage(HWND frame);
 void ShowEmailPage(HWND frame);
+
+// The white brush behind the page title: made at start-up, deleted at the
+// main window's WM_DESTROY; null before and after.
+void CreateWhiteBrush();
+void DeleteWhiteBrush();
+HBRUSH WhiteBrush();
