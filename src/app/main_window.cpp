@@ -149,11 +149,10 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void OpenAboutBox() {
+void OnAbout() {
     if (AnyItemDialogOpen())
         return;
-    g_aboutBox =
-        OpenModelessDialog(InstanceOf(g_monitorPanel), g_monitorPanel, AboutDialogProc, IDD_ABOUT);
+    OpenAboutBox(g_monitorPanel);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
@@ -167,7 +166,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
     case IDM_STOP_TEST: CmdStopTest(); break;
     case IDM_SETTINGS: CmdSettings(); break;
     case IDM_QUIT: DestroyWindow(window); break;
-    case IDM_ABOUT: OpenAboutBox(); break;
+    case IDM_ABOUT: OnAbout(); break;
     case IDM_USER_MANUAL:
         // A missing manual or PDF viewer is deliberately not reported.
         ShellExecuteA(window, "open", "QuorvexManual.pdf", nullptr, nullptr, SW_SHOWNORMAL);

@@ -27,7 +27,7 @@ protected:
         ASSERT_NE(StartMainWindow(), nullptr);
         PumpMessages(20);
         MenuCommand(IDM_ABOUT);
-        box = g_aboutBox;
+        box = AboutBoxWindow();
         ASSERT_NE(box, nullptr);
         web = GetDlgItem(box, IDC_ABOUT_WEB);
         mail = GetDlgItem(box, IDC_ABOUT_MAIL);
@@ -64,7 +64,7 @@ BOOL CALLBACK CountAboutBoxes(HWND window, LPARAM count) {
 
 TEST_F(AboutBox, OpensOnceWithItsTexts) {
     MenuCommand(IDM_ABOUT);
-    EXPECT_EQ(g_aboutBox, box);
+    EXPECT_EQ(AboutBoxWindow(), box);
     int boxes = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountAboutBoxes, reinterpret_cast<LPARAM>(&boxes));
     EXPECT_EQ(boxes, 1);
@@ -166,7 +166,7 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
 
     SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_FALSE(IsWindow(box));
-    EXPECT_EQ(g_aboutBox, nullptr);
+    EXPECT_EQ(AboutBoxWindow(), nullptr);
     ASSERT_EQ(g_fontAtDestroy.size(), 3u) << "every window went through WM_DESTROY";
     for (HWND w : {box, web, mail})
         EXPECT_TRUE(g_leftAtDestroy[w].empty())
@@ -177,7 +177,7 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
     EXPECT_EQ(GetObjectType(underlineMail), 0u);
 
     MenuCommand(IDM_ABOUT);
-    EXPECT_NE(g_aboutBox, nullptr) << "opens again";
+    EXPECT_NE(AboutBoxWindow(), nullptr) << "opens again";
 }
 
 }  // namespace

@@ -22,7 +22,9 @@
 #include "refserver.h"
 #include "res/resource.h"
 #include "session_fixture.h"
+#include "ui/dialogs/item_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
+#include "ui/dialogs/settings_pages.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
 #include "ui/panel/panel_windows.h"
@@ -80,7 +82,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     const size_t sync = 3;
 
     Menu(IDM_NEW_ITEM);
-    HWND dialog = g_itemDialog;
+    HWND dialog = ItemDialogWindow();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback");
     SetDlgItemTextA(dialog, IDC_ITEM_HOST, "127.0.0.1");
@@ -89,7 +91,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     // too, and would restart the recording.
     SetDlgItemInt(dialog, IDC_ITEM_PORT, 1, FALSE);
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 
     Pkt created = MakeRequest(CODE_ITEM_NEW);
     lstrcpynA(created.config.name, "loopback", 80);
@@ -109,7 +111,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
 
     SelectRow(0);
     Menu(IDM_EDIT_ITEM);
-    dialog = g_itemDialog;
+    dialog = ItemDialogWindow();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback port");
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -157,15 +159,15 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     const Cfg received = g_settingsCopy;
 
     Menu(IDM_SETTINGS);
-    HWND frame = g_settingsDialog;
+    HWND frame = SettingsDialogWindow();
     ASSERT_NE(frame, nullptr);
-    SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "70000");
+    SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "70000");
     HWND tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
     HTREEITEM email =
         TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
-    SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_PORT, "99999");
-    SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_SERVER, "mail.example.net");
+    SetDlgItemTextA(ShownSettingsPage(), IDC_EMAIL_SMTP_PORT, "99999");
+    SetDlgItemTextA(ShownSettingsPage(), IDC_EMAIL_SMTP_SERVER, "mail.example.net");
     SendMessageA(frame, WM_COMMAND, IDOK, 0);
 
     std::vector<std::string> frames = WaitForFrames(4);
@@ -180,9 +182,9 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
 
     // Cancel: nothing goes out, so the next frame the server sees is the reload.
     Menu(IDM_SETTINGS);
-    ASSERT_NE(g_settingsDialog, nullptr);
-    SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "2112");
-    SendMessageA(g_settingsDialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_NE(SettingsDialogWindow(), nullptr);
+    SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "2112");
+    SendMessageA(SettingsDialogWindow(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(g_settingsCopy.guiPort, 2112);
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 0, 0);
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);

@@ -15,6 +15,9 @@
 #include "core/session/session.h"
 #include "dialog_harness.h"
 #include "res/resource.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
@@ -77,7 +80,7 @@ TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
     AddItem(1, "web");
     SelectRow(0);
     MenuCommand(IDM_ABOUT);
-    ASSERT_NE(g_aboutBox, nullptr);
+    ASSERT_NE(AboutBoxWindow(), nullptr);
 
     for (uint32_t state : {CONN_DISCONNECTED, CONN_CONNECTED}) {
         g_connectionState = state;
@@ -86,8 +89,8 @@ TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
             MenuCommand(id);
         EXPECT_EQ(LogLineCount(), before) << "silently ignored, state " << state;
         EXPECT_TRUE(g_capture.sentFrames.empty());
-        EXPECT_EQ(g_itemDialog, nullptr);
-        EXPECT_EQ(g_settingsDialog, nullptr);
+        EXPECT_EQ(ItemDialogWindow(), nullptr);
+        EXPECT_EQ(SettingsDialogWindow(), nullptr);
     }
 
     PanelCommand(IDC_PANEL_RELOAD_EVENTS);
@@ -105,7 +108,7 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     MenuCommand(IDM_EDIT_ITEM);
     MenuCommand(IDM_DELETE_ITEM);  // would block in its box if it asked
     EXPECT_TRUE(g_capture.sentFrames.empty());
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 
     MarkRow(1, true, true);
     int row = -1;
@@ -252,10 +255,10 @@ TEST_F(Commands, SettingsWaitForTheServersSettings) {
     g_settingsAvailable = 0;
     MenuCommand(IDM_SETTINGS);
     EXPECT_EQ(LastLogLine(), "Quorvex Server, configuration unavailable");
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     g_settingsAvailable = 1;
     MenuCommand(IDM_SETTINGS);
-    EXPECT_NE(g_settingsDialog, nullptr);
+    EXPECT_NE(SettingsDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
@@ -263,14 +266,14 @@ TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
     AddItem(1, "a");
     SelectRow(0);
     MenuCommand(IDM_NEW_ITEM);
-    HWND itemDialog = g_itemDialog;
+    HWND itemDialog = ItemDialogWindow();
     ASSERT_NE(itemDialog, nullptr);
     MenuCommand(IDM_EDIT_ITEM);
     MenuCommand(IDM_SETTINGS);
     MenuCommand(IDM_ABOUT);
-    EXPECT_EQ(g_itemDialog, itemDialog);
-    EXPECT_EQ(g_settingsDialog, nullptr);
-    EXPECT_EQ(g_aboutBox, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), itemDialog);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
+    EXPECT_EQ(AboutBoxWindow(), nullptr);
     EXPECT_EQ(g_itemDialogMode, 1u) << "a refused Edit leaves the mode alone";
 }
 
@@ -281,11 +284,11 @@ TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {
     OnItemRowClick();
     EXPECT_EQ(g_itemUnderEdit, a);
     MenuCommand(IDM_EDIT_ITEM);
-    ASSERT_NE(g_itemDialog, nullptr);
+    ASSERT_NE(ItemDialogWindow(), nullptr);
     SelectRow(1);
     OnItemRowClick();
     EXPECT_EQ(g_itemUnderEdit, a);
-    SendMessageA(g_itemDialog, WM_COMMAND, IDCANCEL, 0);
+    SendMessageA(ItemDialogWindow(), WM_COMMAND, IDCANCEL, 0);
     OnItemRowClick();
     EXPECT_EQ(g_itemUnderEdit, b);
 }

@@ -32,14 +32,14 @@ protected:
 
     HWND OpenNew() {
         MenuCommand(IDM_NEW_ITEM);
-        dialog = g_itemDialog;
+        dialog = ItemDialogWindow();
         return dialog;
     }
     HWND OpenEdit(TestItem* item) {
         (void)item;
         SelectRow(0);
         MenuCommand(IDM_EDIT_ITEM);
-        dialog = g_itemDialog;
+        dialog = ItemDialogWindow();
         return dialog;
     }
     std::string Text(int id) { return WindowText(GetDlgItem(dialog, id)); }
@@ -150,7 +150,7 @@ TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {
     expected.config = FullConfig();
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 }
 
 TEST_F(ItemDialog, APingNeedsOnlyANameAndAHost) {
@@ -205,7 +205,7 @@ TEST_F(ItemDialog, EachRefusalShowsInTheHeadingInRedAndKeepsTheDialogOpen) {
         Save();
         EXPECT_EQ(Text(IDC_ITEM_HEADING), f.message);
         EXPECT_TRUE(IsWindow(dialog));
-        EXPECT_EQ(g_itemDialog, dialog);
+        EXPECT_EQ(ItemDialogWindow(), dialog);
         const Colours c = StaticColours(IDC_ITEM_HEADING);
         EXPECT_EQ(c.text, COLOUR_RED_ORANGE) << f.message;
         EXPECT_EQ(c.text, RGB(255, 51, 0));
@@ -289,7 +289,7 @@ TEST_F(ItemDialog, SaveAfterTheItemWasDeletedSendsTheEditForTheRememberedId) {
     expected.config.timeout = 3;
     expected.config.retries = 3;
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 }
 
 TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
@@ -298,12 +298,12 @@ TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
     Set(IDC_ITEM_HOST, "h");
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
     ASSERT_NE(OpenNew(), nullptr);
     SendMessageA(dialog, WM_CLOSE, 0, 0);  // the system posts Cancel for it
     PumpMessages(2000, [this] { return !IsWindow(dialog); });
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 

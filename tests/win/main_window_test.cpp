@@ -33,10 +33,7 @@ protected:
         window = StartMainWindow();
         ASSERT_NE(window, nullptr);
     }
-    void TearDown() override {
-        g_itemDialog = nullptr;
-        StopMainWindow();
-    }
+    void TearDown() override { StopMainWindow(); }
     HWND ConnectDialog() { return FindThreadWindow("Connect to Quorvex Server"); }
     HWND window = nullptr;
 };
@@ -211,21 +208,23 @@ TEST_F(MainWindow, ConnectButtonWhileConnectingDoesNothing) {
 
 TEST_F(MainWindow, AboutOpensOneBoxAndTheBoxClearsItsHandle) {
     SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    HWND box = g_aboutBox;
+    HWND box = AboutBoxWindow();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "About Quorvex");
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
     SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_EQ(g_aboutBox, box) << "a second About box must not open";
+    EXPECT_EQ(AboutBoxWindow(), box) << "a second About box must not open";
     SendMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(IsWindow(box));
-    EXPECT_EQ(g_aboutBox, nullptr);
+    EXPECT_EQ(AboutBoxWindow(), nullptr);
 }
 
 TEST_F(MainWindow, AboutIsRefusedWhileAnotherDialogIsOpen) {
-    g_itemDialog = window;  // any non-null handle counts as open
+    g_connectionState = CONN_CONNECTED;  // New Item needs a connection
+    SendMessageA(window, WM_COMMAND, IDM_NEW_ITEM, 0);
+    ASSERT_NE(ItemDialogWindow(), nullptr);
     SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_EQ(g_aboutBox, nullptr);
+    EXPECT_EQ(AboutBoxWindow(), nullptr);
 }
 
 TEST_F(MainWindow, OnlyMenuCommandsAreRouted) {

@@ -14,6 +14,7 @@
 #include "dialog_harness.h"
 #include "res/resource.h"
 #include "ui/dialogs/settings_dialog.h"
+#include "ui/dialogs/settings_pages.h"
 #include "ui/panel/item_commands.h"
 
 namespace {
@@ -55,7 +56,7 @@ protected:
 
     HWND Open() {
         MenuCommand(IDM_SETTINGS);
-        frame = g_settingsDialog;
+        frame = SettingsDialogWindow();
         tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
         return frame;
     }
@@ -84,8 +85,8 @@ protected:
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     }
     std::string Title() { return WindowText(GetDlgItem(frame, IDC_SETTINGS_TITLE)); }
-    std::string Field(int id) { return WindowText(GetDlgItem(g_settingsPage, id)); }
-    void SetField(int id, const char* text) { SetDlgItemTextA(g_settingsPage, id, text); }
+    std::string Field(int id) { return WindowText(GetDlgItem(ShownSettingsPage(), id)); }
+    void SetField(int id, const char* text) { SetDlgItemTextA(ShownSettingsPage(), id, text); }
     void Press(int id) { SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
     Cfg SentCfg() {
@@ -114,9 +115,9 @@ TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
     EXPECT_EQ(TreeView_GetSelection(tree), general);
 
     EXPECT_EQ(Title(), "General Settings");
-    ASSERT_NE(g_settingsPage, nullptr);
-    EXPECT_EQ(GetParent(g_settingsPage), frame);
-    EXPECT_TRUE(IsWindowVisible(g_settingsPage));
+    ASSERT_NE(ShownSettingsPage(), nullptr);
+    EXPECT_EQ(GetParent(ShownSettingsPage()), frame);
+    EXPECT_TRUE(IsWindowVisible(ShownSettingsPage()));
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "2111");
 }
 
@@ -130,19 +131,20 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
     EXPECT_EQ(Field(IDC_EMAIL_USER), "mon");
     EXPECT_EQ(Field(IDC_EMAIL_PASSWORD), "s3cret");
     EXPECT_EQ(Field(IDC_EMAIL_SMTP_PORT), "25");
-    EXPECT_EQ(IsDlgButtonChecked(g_settingsPage, IDC_EMAIL_AUTH), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(ShownSettingsPage(), IDC_EMAIL_AUTH), BST_CHECKED);
     for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER,
                    IDC_EMAIL_PASSWORD})
-        EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, id, EM_GETLIMITTEXT, 0, 0), 79) << id;
-    EXPECT_EQ(SendDlgItemMessageA(g_settingsPage, IDC_EMAIL_SMTP_PORT, EM_GETLIMITTEXT, 0, 0), 5);
+        EXPECT_EQ(SendDlgItemMessageA(ShownSettingsPage(), id, EM_GETLIMITTEXT, 0, 0), 79) << id;
+    EXPECT_EQ(SendDlgItemMessageA(ShownSettingsPage(), IDC_EMAIL_SMTP_PORT, EM_GETLIMITTEXT, 0, 0),
+              5);
 }
 
 TEST_F(Settings, SelectingConfigurationKeepsPageAndTitle) {
     ASSERT_NE(Open(), nullptr);
     Select("Email");
-    HWND page = g_settingsPage;
+    HWND page = ShownSettingsPage();
     Select("Configuration");
-    EXPECT_EQ(g_settingsPage, page);
+    EXPECT_EQ(ShownSettingsPage(), page);
     EXPECT_TRUE(IsWindow(page));
     EXPECT_EQ(Title(), "Email Settings");
 }
@@ -153,7 +155,7 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     Select("Email");  // the General page writes back as it goes
     SetField(IDC_EMAIL_SMTP_SERVER, "mail.new");
     SetField(IDC_EMAIL_SMTP_PORT, "99999");
-    CheckDlgButton(g_settingsPage, IDC_EMAIL_AUTH, BST_UNCHECKED);
+    CheckDlgButton(ShownSettingsPage(), IDC_EMAIL_AUTH, BST_UNCHECKED);
     SetField(IDC_EMAIL_USER, "");
     Select("General");
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "4464") << "reloaded from the copy";
@@ -176,8 +178,8 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     EXPECT_EQ(SentCfg().param, 0x5A5Au);
 
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
-    EXPECT_EQ(g_settingsPage, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
+    EXPECT_EQ(ShownSettingsPage(), nullptr);
 }
 
 TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
@@ -187,7 +189,7 @@ TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
     Press(IDCANCEL);
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_STREQ(g_settingsCopy.adminEmail, "other@example.org");
 
     ASSERT_NE(Open(), nullptr);
@@ -201,7 +203,7 @@ TEST_F(Settings, TheCloseBoxCancels) {
     SendMessageA(frame, WM_CLOSE, 0, 0);  // the system posts Cancel for it
     PumpMessages(2000, [this] { return !IsWindow(frame); });
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_settingsCopy.guiPort, 3000);
 }
@@ -213,7 +215,7 @@ TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
     Press(IDOK);
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_EQ(g_settingsCopy.guiPort, 2200);
 }
 

@@ -1,6 +1,6 @@
 // The About box: logo, version line in the title font, notice line, and two
 // links (web page and support mail) made with the hyperlink control. Opened
-// from the "About" menu under the single dialog rule; clears g_aboutBox when
+// from the "About" menu under the single dialog rule; forgets its handle when
 // it is destroyed so that the other dialogs can open again. The link texts,
 // their targets and the notice live in resource.h.
 #include "ui/dialogs/about_dialog.h"
@@ -16,9 +16,11 @@
 
 namespace {
 
+HWND g_aboutBox;
 HFONT g_titleFont;
 
 INT_PTR OnInitDialog(HWND box) {
+    g_aboutBox = box;
     CenterWindow(box);
     MakeHyperlink(GetDlgItem(box, IDC_ABOUT_WEB));
     MakeHyperlink(GetDlgItem(box, IDC_ABOUT_MAIL));
@@ -48,6 +50,14 @@ INT_PTR OnCommand(HWND box, WPARAM wParam) {
 }
 
 }  // namespace
+
+void OpenAboutBox(HWND owner) {
+    OpenModelessDialog(InstanceOf(owner), owner, AboutDialogProc, IDD_ABOUT);
+}
+
+HWND AboutBoxWindow() {
+    return g_aboutBox;
+}
 
 void CreateTitleFont(HWND window) {
     LOGFONTA fnt = {};

@@ -19,6 +19,7 @@
 
 namespace {
 
+HWND g_itemDialog;
 HFONT g_headingFont;
 
 // 0: the heading shows its greeting in black; 1: a validation message.
@@ -68,6 +69,7 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
+    g_itemDialog = dialog;
     g_headingErrorFlag = 0;
     CreateHeadingFontOnce(dialog);
     SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_SETFONT,
@@ -96,11 +98,6 @@ INT_PTR OnInitDialog(HWND dialog) {
         ShowConfig(dialog, g_itemUnderEdit->config);
     }
     return TRUE;  // focus on the first tab stop, the description
-}
-
-void Close(HWND dialog) {
-    DestroyWindow(dialog);
-    g_itemDialog = nullptr;
 }
 
 ItemFields ReadFields(HWND dialog, char (&name)[NAME_FIELD], char (&host)[NAME_FIELD]) {
@@ -143,13 +140,13 @@ void OnSave(HWND dialog) {
     // Without a connection the socket layer refuses the frame silently; the
     // dialog closes all the same.
     SendPkt(&sPkt);
-    Close(dialog);
+    DestroyWindow(dialog);
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDOK: OnSave(dialog); return TRUE;
-    case IDCANCEL: Close(dialog); return TRUE;
+    case IDCANCEL: DestroyWindow(dialog); return TRUE;
     default: return FALSE;
     }
 }
@@ -182,6 +179,14 @@ INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     default: return FALSE;
     }
+}
+
+void OpenItemDialog(HWND owner) {
+    OpenModelessDialog(InstanceOf(owner), owner, TestItemDialogProc, IDD_TEST_ITEM);
+}
+
+HWND ItemDialogWindow() {
+    return g_itemDialog;
 }
 
 void DeleteHeadingFont() {

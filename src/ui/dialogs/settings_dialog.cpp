@@ -15,21 +15,17 @@
 
 namespace {
 
+HWND g_settingsDialog;
 HBRUSH g_whiteBrush;
-
-void DestroyPage() {
-    if (g_settingsPage != nullptr)
-        DestroyWindow(g_settingsPage);  // its WM_DESTROY writes the fields back
-    g_settingsPage = nullptr;
-}
 
 void ShowPage(HWND frame, const char* title, DLGPROC proc, int templateId) {
     SetDlgItemTextA(frame, IDC_SETTINGS_TITLE, title);
-    DestroyPage();
-    g_settingsPage = OpenModelessDialog(InstanceOf(frame), frame, proc, templateId);
+    CloseSettingsPage();  // it writes its fields back
+    OpenModelessDialog(InstanceOf(frame), frame, proc, templateId);
 }
 
 INT_PTR OnInitDialog(HWND frame) {
+    g_settingsDialog = frame;
     CenterWindow(frame);
     HWND tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
     HTREEITEM root = AddTreeItem(tree, "Configuration", nullptr);
@@ -69,28 +65,22 @@ INT_PTR OnNotify(HWND frame, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
-void Close(HWND frame) {
-    DestroyWindow(frame);  // a page still shown goes with it and writes back
-    g_settingsDialog = nullptr;
-    g_settingsPage = nullptr;
-}
-
 void OnSave(HWND frame) {
     // Without a connection (it ended while the dialog was open) nothing is
     // sent; the edits stay in the settings copy for the next Save.
-    if (g_settingsPage != nullptr && g_connectionState == CONN_CONNECTED) {
-        DestroyPage();
+    if (ShownSettingsPage() != nullptr && g_connectionState == CONN_CONNECTED) {
+        CloseSettingsPage();
         g_settingsCopy.kind = KIND_REQUEST;
         g_settingsCopy.code = CODE_SETTINGS_SET;
         SendRecord(&g_settingsCopy, sizeof g_settingsCopy);
     }
-    Close(frame);
+    DestroyWindow(frame);  // a page still shown goes with it and writes back
 }
 
 INT_PTR OnCommand(HWND frame, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDOK: OnSave(frame); return TRUE;
-    case IDCANCEL: Close(frame); return TRUE;
+    case IDCANCEL: DestroyWindow(frame); return TRUE;
     default: return FALSE;
     }
 }
@@ -111,9 +101,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND frame, UINT message, WPARAM wParam, LPA
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
         // Also when the frame goes with its owner, so that the single dialog
-        // rule never sees a dead handle.
+        // rule never sees a dead handle. The page, a child, goes after it
+        // and forgets itself.
         g_settingsDialog = nullptr;
-        g_settingsPage = nullptr;
         return FALSE;
     default: return FALSE;
     }
@@ -138,6 +128,14 @@ void ShowGeneralPage(HWND frame) {
 
 void ShowEmailPage(HWND frame) {
     ShowPage(frame, "Email Settings", EmailPageProc, IDD_SETTINGS_EMAIL);
+}
+
+void OpenSettingsDialog(HWND owner) {
+    OpenModelessDialog(InstanceOf(owner), owner, SettingsDialogProc, IDD_SETTINGS);
+}
+
+HWND SettingsDialogWindow() {
+    return g_settingsDialog;
 }
 
 void CreateWhiteBrush() {

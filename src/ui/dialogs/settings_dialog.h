@@ -10,6 +10,13 @@
 
 INT_PTR CALLBACK SettingsDialogProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Opens the dialog owned by `owner`. The dialog keeps its own handle: from
+// its WM_INITDIALOG until it is destroyed, however it goes.
+void OpenSettingsDialog(HWND owner);
+
+// The open server settings dialog, or null.
+HWND SettingsDialogWindow();
+
 // Inserts a text item as the last child of `parent` (null: at the root) and
 // scrolls it into view, which expands its parent.
 HTREEITEM AddTreeItem(HWND tree, const char* text, HTREEITEM parent);

@@ -7,9 +7,9 @@
 #include "core/session/session.h"
 #include "res/resource.h"
 
-HWND g_settingsPage;
-
 namespace {
+
+HWND g_shownPage;
 
 void ReadText(HWND page, int id, char (&field)[NAME_FIELD]) {
     GetDlgItemTextA(page, id, field, sizeof field);
@@ -27,20 +27,31 @@ uint16_t ReadPort(HWND page, int id) {
 
 INT_PTR ClosePage(HWND page) {
     DestroyWindow(page);
-    g_settingsPage = nullptr;
     return TRUE;
 }
 
+void Shown(HWND page) {
+    g_shownPage = page;
+}
+
+void Gone(HWND page) {
+    if (g_shownPage == page)
+        g_shownPage = nullptr;
+}
+
 INT_PTR OnGeneralInit(HWND page) {
+    Shown(page);
     SetDlgItemInt(page, IDC_GENERAL_GUI_PORT, g_settingsCopy.guiPort, FALSE);
     return TRUE;
 }
 
 void OnGeneralDestroy(HWND page) {
     g_settingsCopy.guiPort = ReadPort(page, IDC_GENERAL_GUI_PORT);
+    Gone(page);
 }
 
 INT_PTR OnEmailInit(HWND page) {
+    Shown(page);
     const int texts[] = {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER,
                          IDC_EMAIL_PASSWORD};
     for (int id : texts)
@@ -65,6 +76,7 @@ void OnEmailDestroy(HWND page) {
     ReadText(page, IDC_EMAIL_PASSWORD, g_settingsCopy.smtpPassword);
     g_settingsCopy.smtpPort = ReadPort(page, IDC_EMAIL_SMTP_PORT);
     g_settingsCopy.smtpAuth = IsDlgButtonChecked(page, IDC_EMAIL_AUTH) == BST_CHECKED ? 1 : 0;
+    Gone(page);
 }
 
 bool IsCloseCommand(WPARAM wParam) {
@@ -72,6 +84,15 @@ bool IsCloseCommand(WPARAM wParam) {
 }
 
 }  // namespace
+
+HWND ShownSettingsPage() {
+    return g_shownPage;
+}
+
+void CloseSettingsPage() {
+    if (g_shownPage != nullptr)
+        DestroyWindow(g_shownPage);
+}
 
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {

@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
-// The page dialog shown in the settings dialog's frame, or null. The page
-// clears it too when it closes itself.
-extern HWND g_settingsPage;
+// The page shown in the settings dialog's frame, or null: a page is shown
+// from its WM_INITDIALOG until it is destroyed, whatever destroys it.
+HWND ShownSettingsPage();
+
+// Destroys the page shown, if any; it writes its fields back as it goes.
+void CloseSettingsPage();
 
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EmailPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

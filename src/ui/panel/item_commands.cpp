@@ -15,6 +15,7 @@
 #include "core/session/session.h"
 #include "res/resource.h"
 #include "ui/common/window_ops.h"
+#include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/item_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/panel/event_depth.h"
@@ -47,18 +48,22 @@ void SendForSelected(uint32_t code) {
         SendItemRequest(code, item->itemId);
 }
 
-void OpenItemDialog(uint32_t mode) {
+void OpenItemDialogFor(uint32_t mode) {
     g_itemDialogMode = mode;
-    g_itemDialog = OpenModelessDialog(InstanceOf(g_monitorPanel), g_monitorPanel,
-                                      TestItemDialogProc, IDD_TEST_ITEM);
+    OpenItemDialog(g_monitorPanel);
 }
 
 }  // namespace
 
+bool AnyItemDialogOpen() {
+    return ItemDialogWindow() != nullptr || SettingsDialogWindow() != nullptr ||
+           AboutBoxWindow() != nullptr;
+}
+
 void CmdNewItem() {
     if (AnyItemDialogOpen() || !ConnectedOrLogged())
         return;
-    OpenItemDialog(1);
+    OpenItemDialogFor(1);
 }
 
 void CmdEditItem() {
@@ -71,7 +76,7 @@ void CmdEditItem() {
     // The dialog copies what it needs from the item while it opens, so the
     // pointer is only read inside this call.
     g_itemUnderEdit = item;
-    OpenItemDialog(0);
+    OpenItemDialogFor(0);
 }
 
 void CmdDeleteItem() {
@@ -114,8 +119,7 @@ void CmdSettings() {
         LogStatus(NO_SETTINGS_TEXT);
         return;
     }
-    g_settingsDialog = OpenModelessDialog(InstanceOf(g_monitorPanel), g_monitorPanel,
-                                          SettingsDialogProc, IDD_SETTINGS);
+    OpenSettingsDialog(g_monitorPanel);
 }
 
 void CmdReloadEvents() {
@@ -128,7 +132,7 @@ void CmdReloadEvents() {
 }
 
 void OnItemRowClick() {
-    if (g_itemDialog != nullptr)
+    if (ItemDialogWindow() != nullptr)
         return;  // the open dialog's item never changes under it
     int row;
     if (TestItem* item = GetSelectedItem(&row))

@@ -1,7 +1,6 @@
 // The commands the user gives on test items and the server (from the panel's
 // buttons and the "Tools" menu) and the selection lookup. Each command either
-// opens a modeless dialog or sends one Pkt. The single dialog rule and its
-// handles are in app/app.h.
+// opens a modeless dialog or sends one Pkt.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +8,10 @@
 #include <cstdint>
 
 #include "core/wire/wire.h"
+
+// The single dialog rule: true while the item dialog, the settings dialog or
+// the About box is open (each dialog keeps its own handle).
+bool AnyItemDialogOpen();
 
 void CmdNewItem();
 void CmdEditItem();
