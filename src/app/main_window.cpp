@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app.h"
 #include "core/mirror/record_memory.h"
 #include "core/mirror/server_lists.h"
 #include "core/mirror/server_mirror.h"

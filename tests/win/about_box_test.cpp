@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "dialog_harness.h"
 #include "res/resource.h"

@@ -1,7 +1,6 @@
 // Test harness for the real main window; see app_harness.h.
 #include "app_harness.h"
 
-#include "app/app.h"
 #include "app/main_window.h"
 #include "core/session/session.h"
 #include "net/socket.h"

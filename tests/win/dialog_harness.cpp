@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "app/main_window.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app/main_window.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"

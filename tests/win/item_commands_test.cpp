@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/session.h"
@@ -274,7 +273,9 @@ TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
     EXPECT_EQ(ItemDialogWindow(), itemDialog);
     EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_EQ(AboutBoxWindow(), nullptr);
-    EXPECT_EQ(g_itemDialogMode, 1u) << "a refused Edit leaves the mode alone";
+    EXPECT_EQ(WindowText(GetDlgItem(itemDialog, IDC_ITEM_HEADING)),
+              "Please fill in details for new test item")
+        << "a refused Edit leaves the open dialog as it was";
 }
 
 TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {
@@ -282,15 +283,15 @@ TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {
     TestItem* b = AddItem(2, "b");
     SelectRow(0);
     OnItemRowClick();
-    EXPECT_EQ(g_itemUnderEdit, a);
+    EXPECT_EQ(ItemUnderEdit(), a);
     MenuCommand(IDM_EDIT_ITEM);
     ASSERT_NE(ItemDialogWindow(), nullptr);
     SelectRow(1);
     OnItemRowClick();
-    EXPECT_EQ(g_itemUnderEdit, a);
+    EXPECT_EQ(ItemUnderEdit(), a);
     SendMessageA(ItemDialogWindow(), WM_COMMAND, IDCANCEL, 0);
     OnItemRowClick();
-    EXPECT_EQ(g_itemUnderEdit, b);
+    EXPECT_EQ(ItemUnderEdit(), b);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
 #include "core/rules/row_rules.h"

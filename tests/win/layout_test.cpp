@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app/main_window.h"
 #include "app_harness.h"
 #include "core/session/session.h"

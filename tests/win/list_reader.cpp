@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/app.h"
 #include "res/resource.h"
 #include "ui/panel/panel_windows.h"
 

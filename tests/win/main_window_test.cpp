@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "app/app.h"
 #include "app/main_window.h"
 #include "app_harness.h"
 #include "core/session/session.h"

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "core/mirror/server_lists.h"
 #include "core/wire/wire.h"

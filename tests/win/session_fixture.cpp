@@ -1,6 +1,5 @@
 #include "session_fixture.h"
 
-#include "app/app.h"
 #include "app/main_window.h"
 #include "app_harness.h"
 #include "core/session/client_config.h"

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "core/session/session.h"
 #include "list_reader.h"

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "core/session/session.h"
 #include "dialog_harness.h"

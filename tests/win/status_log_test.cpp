@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "list_reader.h"
 #include "res/resource.h"

@@ -4,7 +4,6 @@
 // reports.
 #include <string>
 
-#include "app/app.h"
 #include "core/session/session.h"
 #include "core/session/status_report.h"
 #include "link/server_transport.h"

@@ -6,8 +6,9 @@ HINSTANCE InstanceOf(HWND window) {
     return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
 }
 
-HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId) {
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, proc, 0);
+HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId,
+                        LPARAM param) {
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, proc, param);
     if (dialog != nullptr) {
         ShowWindow(dialog, SW_SHOWDEFAULT);
         UpdateWindow(dialog);

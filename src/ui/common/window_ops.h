@@ -9,7 +9,9 @@
 HINSTANCE InstanceOf(HWND window);
 
 // CreateDialogParamA with MAKEINTRESOURCE(templateId), then shown and updated.
-HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId);
+// `param` reaches the dialog procedure as the lParam of WM_INITDIALOG.
+HWND OpenModelessDialog(HINSTANCE instance, HWND owner, DLGPROC proc, int templateId,
+                        LPARAM param = 0);
 
 // Centres `window` over its parent (for a dialog: its owner), or over the
 // desktop when it has none.

@@ -7,7 +7,6 @@
 
 #include <shellapi.h>
 
-#include "app/app.h"
 #include "res/resource.h"
 #include "ui/common/dpi.h"
 #include "ui/common/gdi_object.h"

@@ -3,7 +3,6 @@
 // always holds the values last confirmed (or those read at start-up).
 #include "ui/dialogs/connect_dialog.h"
 
-#include "app/app.h"
 #include "core/session/client_config.h"
 #include "core/session/session.h"
 #include "link/server_connection.h"

@@ -1,13 +1,13 @@
-// The test item dialog. It reads g_itemDialogMode and, in edit mode, the
-// item under edit once, while it opens; Save checks the fields with
+// The test item dialog. It is told what it opens for when it is created and
+// reads the item under edit once, while it opens; Save checks the fields with
 // ValidateItemFields and either shows the first problem in the heading line
 // (and stays open) or sends CODE_ITEM_NEW / CODE_ITEM_EDIT and closes. It
 // never waits for the server's answer.
 #include "ui/dialogs/item_dialog.h"
 
 #include <cstring>
+#include <new>
 
-#include "app/app.h"
 #include "core/rules/item_validation.h"
 #include "core/rules/row_rules.h"
 #include "core/session/frame_io.h"
@@ -22,18 +22,28 @@ namespace {
 HWND g_itemDialog;
 HFONT g_headingFont;
 
-// 0: the heading shows its greeting in black; 1: a validation message.
-int g_headingErrorFlag;
+// What OpenItemDialog hands the dialog, read during its WM_INITDIALOG only.
+struct OpeningArgs {
+    ItemDialogMode mode;
+    const TestItem* item;
+};
 
-// The item under edit belongs to its list row, and the server may delete the
-// row (or the connection may end and empty the list) while this modeless
-// dialog is open. So the dialog copies the mode and the item's id when it
-// opens and never touches the TestItem again. If the item is gone by the
-// time of Save, the edit still goes out with the remembered id: the server
-// answers that no such item exists, and that answer is logged like any
-// other failure.
-uint32_t g_editMode;    // 1: new item; 0: edit g_editItemId
-uint32_t g_editItemId;  // itemId of the item under edit, copied at opening
+// What the open dialog keeps, behind DWLP_USER. The item under edit belongs
+// to its list row, and the server may delete the row (or the connection may
+// end and empty the list) while this modeless dialog is open. So the dialog
+// copies the item's id when it opens and never touches the TestItem again.
+// If the item is gone by the time of Save, the edit still goes out with the
+// remembered id: the server answers that no such item exists, and that
+// answer is logged like any other failure.
+struct DialogState {
+    ItemDialogMode mode;
+    uint32_t itemId;    // of the item under edit, copied at opening
+    bool headingError;  // the heading shows a failed Save's message, not its greeting
+};
+
+DialogState* StateOf(HWND dialog) {
+    return reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 void CreateHeadingFontOnce(HWND dialog) {
     if (g_headingFont != nullptr)
@@ -68,9 +78,14 @@ void ShowConfig(HWND dialog, const TestItemConfig& config) {
         CheckDlgButton(dialog, IDC_ITEM_MAIL_UP, BST_CHECKED);
 }
 
-INT_PTR OnInitDialog(HWND dialog) {
+INT_PTR OnInitDialog(HWND dialog, const OpeningArgs* args) {
+    auto* state = new (std::nothrow) DialogState{ItemDialogMode::NewItem, 0, false};
+    if (state == nullptr) {
+        DestroyWindow(dialog);  // not opened, as if it could not be created
+        return FALSE;
+    }
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     g_itemDialog = dialog;
-    g_headingErrorFlag = 0;
     CreateHeadingFontOnce(dialog);
     SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_SETFONT,
                         reinterpret_cast<WPARAM>(g_headingFont), TRUE);
@@ -84,18 +99,16 @@ INT_PTR OnInitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_ITEM_RETRIES, EM_LIMITTEXT, 1, 0);
     FillCombo(dialog, testTypeNames, IDC_ITEM_TEST_TYPE, TEST_ICMP_PING);
 
-    g_editMode = g_itemDialogMode;
-    g_editItemId = 0;
-    if (g_editMode == 1 || g_itemUnderEdit == nullptr) {
-        g_editMode = 1;
+    if (args == nullptr || args->mode == ItemDialogMode::NewItem || args->item == nullptr) {
         SetDlgItemTextA(dialog, IDC_ITEM_HEADING, "Please fill in details for new test item");
         SetDlgItemInt(dialog, IDC_ITEM_INTERVAL, 60, FALSE);
         SetDlgItemInt(dialog, IDC_ITEM_TIMEOUT, 3, FALSE);
         SetDlgItemInt(dialog, IDC_ITEM_RETRIES, 3, FALSE);
     } else {
+        state->mode = ItemDialogMode::EditItem;
+        state->itemId = args->item->itemId;
         SetDlgItemTextA(dialog, IDC_ITEM_HEADING, "Please edit details of test item");
-        g_editItemId = g_itemUnderEdit->itemId;
-        ShowConfig(dialog, g_itemUnderEdit->config);
+        ShowConfig(dialog, args->item->config);
     }
     return TRUE;  // focus on the first tab stop, the description
 }
@@ -121,7 +134,7 @@ ItemFields ReadFields(HWND dialog, char (&name)[NAME_FIELD], char (&host)[NAME_F
 void ShowFailure(HWND dialog, const char* message) {
     HWND heading = GetDlgItem(dialog, IDC_ITEM_HEADING);
     SetWindowTextA(heading, message);
-    g_headingErrorFlag = 1;
+    StateOf(dialog)->headingError = true;
     RedrawWindow(heading, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ERASENOW);
 }
@@ -131,8 +144,9 @@ void OnSave(HWND dialog) {
     char host[NAME_FIELD];
     const ItemFields fields = ReadFields(dialog, name, host);
 
-    Pkt sPkt =
-        g_editMode == 1 ? MakeRequest(CODE_ITEM_NEW) : MakeRequest(CODE_ITEM_EDIT, g_editItemId);
+    const DialogState& state = *StateOf(dialog);
+    Pkt sPkt = state.mode == ItemDialogMode::NewItem ? MakeRequest(CODE_ITEM_NEW)
+                                                     : MakeRequest(CODE_ITEM_EDIT, state.itemId);
     if (const char* failure = ValidateItemFields(fields, &sPkt.config)) {
         ShowFailure(dialog, failure);
         return;
@@ -151,13 +165,15 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     }
 }
 
-INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
+INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control) {
+    const DialogState* state = StateOf(dialog);
     switch (GetDlgCtrlID(control)) {
     case IDC_ITEM_HEADING:
         SetBkMode(dc, TRANSPARENT);
         // The greeting in black, a failed Save's message in the red-orange of a
         // host that is down.
-        SetTextColor(dc, g_headingErrorFlag ? COLOUR_RED_ORANGE : COLOUR_BLACK);
+        SetTextColor(dc,
+                     state != nullptr && state->headingError ? COLOUR_RED_ORANGE : COLOUR_BLACK);
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case IDC_ITEM_NOTE: return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     default: return FALSE;
@@ -168,21 +184,27 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
 
 INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<const OpeningArgs*>(lParam));
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_CTLCOLORSTATIC:
-        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return OnCtlColorStatic(dialog, reinterpret_cast<HDC>(wParam),
+                                reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
         // Also when the dialog goes with its owner rather than by Save or
         // Cancel: the single dialog rule must not see a dead handle.
-        g_itemDialog = nullptr;
+        delete StateOf(dialog);
+        SetWindowLongPtrA(dialog, DWLP_USER, 0);
+        if (g_itemDialog == dialog)
+            g_itemDialog = nullptr;
         return FALSE;
     default: return FALSE;
     }
 }
 
-void OpenItemDialog(HWND owner) {
-    OpenModelessDialog(InstanceOf(owner), owner, TestItemDialogProc, IDD_TEST_ITEM);
+void OpenItemDialog(HWND owner, ItemDialogMode mode, const TestItem* item) {
+    const OpeningArgs args = {mode, item};
+    OpenModelessDialog(InstanceOf(owner), owner, TestItemDialogProc, IDD_TEST_ITEM,
+                       reinterpret_cast<LPARAM>(&args));
 }
 
 HWND ItemDialogWindow() {

@@ -4,11 +4,23 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+struct TestItem;
+
 INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Opens the dialog owned by `owner`. The dialog keeps its own handle: from
-// its WM_INITDIALOG until it is destroyed, however it goes.
-void OpenItemDialog(HWND owner);
+enum class ItemDialogMode : uint8_t {
+    NewItem,   // sends CODE_ITEM_NEW
+    EditItem,  // shows `item` and sends CODE_ITEM_EDIT for its id
+};
+
+// Opens the dialog owned by `owner`, for a new item or to edit `item` (a
+// row's record; without one the dialog opens for a new item). The dialog
+// copies what it needs while it opens and never reads the item again. It
+// keeps its own handle: from its WM_INITDIALOG until it is destroyed,
+// however it goes.
+void OpenItemDialog(HWND owner, ItemDialogMode mode, const TestItem* item = nullptr);
 
 // The open test item dialog, or null.
 HWND ItemDialogWindow();

@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "core/session/frame_io.h"
 #include "core/session/session.h"
 #include "res/resource.h"

@@ -1,7 +1,6 @@
 // The Event View Depth selector of the monitor panel.
 #include "ui/panel/event_depth.h"
 
-#include "app/app.h"
 #include "core/wire/wire.h"
 #include "res/resource.h"
 #include "ui/common/combo_fill.h"

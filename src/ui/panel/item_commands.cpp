@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"
 #include "core/session/session.h"
@@ -23,6 +22,11 @@
 #include "ui/panel/status_log.h"
 
 namespace {
+
+// The item the last Edit Item or row click chose. Its row may have gone
+// since, so it is never read, only handed to the item dialog right away by
+// Edit Item, which copies what it needs while it opens.
+const TestItem* g_itemUnderEdit;
 
 const char NO_CONNECTION_TEXT[] = "Cannot perform this action, no connection to Quorvex Server";
 const char NO_SETTINGS_TEXT[] = "Quorvex Server, configuration unavailable";
@@ -48,11 +52,6 @@ void SendForSelected(uint32_t code) {
         SendItemRequest(code, item->itemId);
 }
 
-void OpenItemDialogFor(uint32_t mode) {
-    g_itemDialogMode = mode;
-    OpenItemDialog(g_monitorPanel);
-}
-
 }  // namespace
 
 bool AnyItemDialogOpen() {
@@ -63,20 +62,18 @@ bool AnyItemDialogOpen() {
 void CmdNewItem() {
     if (AnyItemDialogOpen() || !ConnectedOrLogged())
         return;
-    OpenItemDialogFor(1);
+    OpenItemDialog(g_monitorPanel, ItemDialogMode::NewItem);
 }
 
 void CmdEditItem() {
     if (AnyItemDialogOpen() || !ConnectedOrLogged())
         return;
     int row;
-    TestItem* item = GetSelectedItem(&row);
+    const TestItem* item = GetSelectedItem(&row);
     if (item == nullptr)
         return;
-    // The dialog copies what it needs from the item while it opens, so the
-    // pointer is only read inside this call.
     g_itemUnderEdit = item;
-    OpenItemDialogFor(0);
+    OpenItemDialog(g_monitorPanel, ItemDialogMode::EditItem, item);
 }
 
 void CmdDeleteItem() {
@@ -137,6 +134,10 @@ void OnItemRowClick() {
     int row;
     if (TestItem* item = GetSelectedItem(&row))
         g_itemUnderEdit = item;
+}
+
+const TestItem* ItemUnderEdit() {
+    return g_itemUnderEdit;
 }
 
 TestItem* GetSelectedItem(int* row) {

@@ -4,7 +4,6 @@
 // and their requests for cell texts.
 #include "ui/panel/monitor_panel.h"
 
-#include "app/app.h"
 #include "core/session/client_config.h"
 #include "core/session/session.h"
 #include "link/server_connection.h"

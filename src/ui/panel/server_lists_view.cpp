@@ -4,7 +4,6 @@
 // (list_batch.h).
 #include "ui/panel/server_lists_view.h"
 
-#include "app/app.h"
 #include "ui/panel/list_batch.h"
 #include "ui/panel/panel_windows.h"
 #include "ui/tray/tray_icon.h"

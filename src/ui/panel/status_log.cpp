@@ -7,7 +7,6 @@
 
 #include <cstdint>
 
-#include "app/app.h"
 #include "core/rules/row_rules.h"
 #include "ui/panel/list_batch.h"
 #include "ui/panel/panel_windows.h"

@@ -13,7 +13,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "core/mirror/server_mirror.h"
 #include "core/rules/alert_rules.h"
 #include "core/session/client_config.h"
