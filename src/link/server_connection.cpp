@@ -7,9 +7,11 @@
 #include "core/session/session.h"
 #include "core/session/status_report.h"
 
-char g_serverReceiveBuffer[RECEIVE_CHUNK];
-
 namespace {
+
+// Handed to the socket layer for the server connection: one receive's worth
+// of bytes, read by the data event that follows.
+char g_serverReceiveBuffer[RECEIVE_CHUNK];
 
 ConnectionHandlers g_handlers;
 
