@@ -5,11 +5,11 @@
 
 #include "core/session/client_config.h"
 #include "core/session/session.h"
+#include "core/session/status_report.h"
 #include "link/server_connection.h"
 #include "res/resource.h"
 #include "ui/common/window_ops.h"
 #include "ui/dialogs/address_field.h"
-#include "ui/panel/status_log.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ void OnConnect(HWND dialog) {
 void OnDestroy() {
     char error[CONFIG_ERROR_TEXT];
     if (!WriteClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, error))
-        LogStatus(error);
+        ReportStatus(error);
 }
 
 }  // namespace
