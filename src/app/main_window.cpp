@@ -157,13 +157,9 @@ void OnAbout() {
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     if (HIWORD(wParam) != 0)  // menu commands only
         return 0;
+    if (RunMenuCommand(LOWORD(wParam)))  // the item commands of the "Tools" menu
+        return 0;
     switch (LOWORD(wParam)) {
-    case IDM_NEW_ITEM: CmdNewItem(); break;
-    case IDM_EDIT_ITEM: CmdEditItem(); break;
-    case IDM_DELETE_ITEM: CmdDeleteItem(); break;
-    case IDM_START_TEST: CmdStartTest(); break;
-    case IDM_STOP_TEST: CmdStopTest(); break;
-    case IDM_SETTINGS: CmdSettings(); break;
     case IDM_QUIT: DestroyWindow(window); break;
     case IDM_ABOUT: OnAbout(); break;
     case IDM_USER_MANUAL:

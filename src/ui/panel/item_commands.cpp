@@ -128,6 +128,43 @@ void CmdReloadEvents() {
     SendPkt(&pkt);
 }
 
+namespace {
+
+struct Command {
+    int menuId;  // 0: none
+    int buttonId;
+    void (*run)();
+};
+const Command kCommands[] = {
+    {IDM_NEW_ITEM, IDC_PANEL_NEW_ITEM, CmdNewItem},
+    {IDM_EDIT_ITEM, IDC_PANEL_EDIT_ITEM, CmdEditItem},
+    {IDM_DELETE_ITEM, IDC_PANEL_DELETE_ITEM, CmdDeleteItem},
+    {IDM_START_TEST, IDC_PANEL_START_TEST, CmdStartTest},
+    {IDM_STOP_TEST, IDC_PANEL_STOP_TEST, CmdStopTest},
+    {IDM_SETTINGS, IDC_PANEL_SETTINGS, CmdSettings},
+    {0, IDC_PANEL_RELOAD_EVENTS, CmdReloadEvents},
+};
+
+bool Run(int id, int Command::*key) {
+    for (const Command& command : kCommands) {
+        if (id != 0 && command.*key == id) {
+            command.run();
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool RunMenuCommand(int menuId) {
+    return Run(menuId, &Command::menuId);
+}
+
+bool RunButtonCommand(int buttonId) {
+    return Run(buttonId, &Command::buttonId);
+}
+
 void OnItemRowClick() {
     if (ItemDialogWindow() != nullptr)
         return;  // the open dialog's item never changes under it

@@ -21,6 +21,13 @@ void CmdStopTest();
 void CmdSettings();
 void CmdReloadEvents();
 
+// The one routing of the commands, shared by the "Tools" menu and the
+// panel's buttons: runs the command of a menu id or of a button id and
+// returns true; false for an id that names no command (Reload Events has
+// only its button).
+bool RunMenuCommand(int menuId);
+bool RunButtonCommand(int buttonId);
+
 // NM_CLICK on the test items list: the selected item becomes the item under
 // edit, unless the item dialog is open.
 void OnItemRowClick();

@@ -125,17 +125,10 @@ void OnConnectButton(HWND dialog) {
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
-    switch (LOWORD(wParam)) {
-    case IDC_PANEL_NEW_ITEM: CmdNewItem(); break;
-    case IDC_PANEL_EDIT_ITEM: CmdEditItem(); break;
-    case IDC_PANEL_DELETE_ITEM: CmdDeleteItem(); break;
-    case IDC_PANEL_START_TEST: CmdStartTest(); break;
-    case IDC_PANEL_STOP_TEST: CmdStopTest(); break;
-    case IDC_PANEL_SETTINGS: CmdSettings(); break;
-    case IDC_PANEL_CONNECT: OnConnectButton(dialog); break;
-    case IDC_PANEL_RELOAD_EVENTS: CmdReloadEvents(); break;
-    default: break;
-    }
+    if (LOWORD(wParam) == IDC_PANEL_CONNECT)
+        OnConnectButton(dialog);
+    else
+        RunButtonCommand(LOWORD(wParam));
     return FALSE;
 }
 
