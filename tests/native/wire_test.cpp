@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "capture.h"
+#include "core/mirror/item_state.h"
 #include "core/session/frame_io.h"
 #include "core/session/session.h"
 #include "core/wire/frame.h"

@@ -1,11 +1,5 @@
 #include "core/mirror/item_counts.h"
 
-ItemState ItemStateOf(uint32_t started, uint32_t up) {
-    if (started == 0)
-        return ItemState::Stopped;
-    return up != 0 ? ItemState::Up : ItemState::Down;
-}
-
 uint32_t* ItemCounts::Slot(ItemState state) {
     switch (state) {
     case ItemState::Up: return &up_;

@@ -1,15 +1,11 @@
 // How many of the server's test items are Up, Down and Stopped, from each
-// item's started and up flags. Kept by the server mirror as its items
+// item's state (item_state.h). Kept by the server mirror as its items
 // change; read by whatever shows the counts (the notification icon).
 #pragma once
 
 #include <cstdint>
 
-// The state of one row of the test items list, from its started and up
-// flags; None stands for "no row".
-enum class ItemState : uint8_t { None, Stopped, Up, Down };
-
-ItemState ItemStateOf(uint32_t started, uint32_t up);
+#include "core/mirror/item_state.h"
 
 // How many rows are Up, Down and Stopped, kept by telling it every change.
 class ItemCounts {

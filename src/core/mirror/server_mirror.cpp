@@ -9,6 +9,7 @@
 #include <deque>
 
 #include "core/mirror/item_index.h"
+#include "core/mirror/item_state.h"
 #include "core/mirror/record_memory.h"
 
 namespace {

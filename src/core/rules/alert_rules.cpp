@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/mirror/item_state.h"
+
 TrayImage TrayImageFor(bool connected, const ItemCounts& counts) {
     if (!connected)
         return TrayImage::Disconnected;
@@ -24,9 +26,11 @@ void FormatTrayTip(char* out, size_t size, bool connected, const ItemCounts& cou
 }
 
 Transition StatusTransition(uint32_t oldStarted, uint32_t oldUp, uint32_t newUp) {
-    if (oldStarted == 0 || (oldUp != 0) == (newUp != 0))
+    const ItemState from = ItemStateOf(oldStarted, oldUp);
+    const ItemState to = ItemStateOf(1, newUp);  // a status notice starts the item
+    if (from == ItemState::Stopped || from == to)
         return Transition::None;
-    return newUp != 0 ? Transition::CameUp : Transition::WentDown;
+    return to == ItemState::Up ? Transition::CameUp : Transition::WentDown;
 }
 
 size_t SingleByteCharSize(const char*, size_t) {

@@ -5,12 +5,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/mirror/item_state.h"
+
 CellColours ItemCellColours(int subItem, uint32_t started, uint32_t up) {
-    if (subItem != ITEM_STATUS_COLUMN || started == 0)
+    if (subItem != ITEM_STATUS_COLUMN)
         return {COLOUR_BLACK, COLOUR_WHITE};
-    if (up != 0)
-        return {COLOUR_BLACK, COLOUR_LIGHT_GREEN};
-    return {COLOUR_WHITE, COLOUR_RED_ORANGE};
+    switch (ItemStateOf(started, up)) {
+    case ItemState::Up: return {COLOUR_BLACK, COLOUR_LIGHT_GREEN};
+    case ItemState::Down: return {COLOUR_WHITE, COLOUR_RED_ORANGE};
+    default: return {COLOUR_BLACK, COLOUR_WHITE};
+    }
 }
 
 namespace {
