@@ -168,20 +168,24 @@ void MirrorCellText(MirrorList list, size_t row, int column, char* out, size_t s
         if (item == nullptr)
             return;
         switch (column) {
-        case 0: CopyFieldText(out, size, item->config.name, sizeof item->config.name); break;
-        case 1: CopyFieldText(out, size, item->config.host, sizeof item->config.host); break;
-        case 2: {
+        case ITEM_NAME_COLUMN:
+            CopyFieldText(out, size, item->config.name, sizeof item->config.name);
+            break;
+        case ITEM_HOST_COLUMN:
+            CopyFieldText(out, size, item->config.host, sizeof item->config.host);
+            break;
+        case ITEM_TYPE_COLUMN: {
             const char* type = TestTypeText(item->config.testType);
             CopyFieldText(out, size, type, std::strlen(type));
             break;
         }
-        case 3: {
+        case ITEM_PORT_COLUMN: {
             char port[8];
             std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(item->config.port));
             CopyFieldText(out, size, port, sizeof port);
             break;
         }
-        case 4: {
+        case ITEM_STATUS_COLUMN: {
             const ItemRecord* record = RecordOf(item);
             CopyFieldText(out, size, record->status, sizeof record->status);
             break;

@@ -22,6 +22,16 @@
 
 enum class MirrorList : uint8_t { Items, Events };
 
+// The columns of the test items list, in the order the list shows them.
+enum ItemColumn : int {
+    ITEM_NAME_COLUMN,
+    ITEM_HOST_COLUMN,
+    ITEM_TYPE_COLUMN,
+    ITEM_PORT_COLUMN,
+    ITEM_STATUS_COLUMN,  // the Status text, the only cell with colours of its own
+    ITEM_COLUMNS
+};
+
 // How an item's row changed, for a view that alerts on it.
 struct ItemChange {
     uint32_t oldStarted;  // the flags before the change
@@ -91,7 +101,7 @@ const ItemCounts& MirrorItemCounts();
 
 // The text of one cell as its list shows it, into out (size bytes; always
 // NUL-terminated when size > 0, cut to fit): the test items list's columns
-// are the name, the host, the test type, the port and the Status text; the
-// events list's the date, the time, the item's name, the host and the text.
+// are those of ItemColumn; the events list's the date, the time, the item's
+// name, the host and the text.
 // "" for a row or a column that does not exist.
 void MirrorCellText(MirrorList list, size_t row, int column, char* out, size_t size);

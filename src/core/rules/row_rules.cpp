@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/mirror/item_state.h"
+#include "core/mirror/server_mirror.h"
 
 CellColours ItemCellColours(int subItem, uint32_t started, uint32_t up) {
     if (subItem != ITEM_STATUS_COLUMN)

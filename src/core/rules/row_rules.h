@@ -2,7 +2,8 @@
 // colours of a test item's cells, the text colour of an event row, the
 // custom-draw answer for each draw stage, and the status log's timestamp
 // text. Colours are COLORREF values (0x00BBGGRR). (The texts of the rows
-// are the server mirror's: core/mirror/server_mirror.h.)
+// and the items list's columns are the server mirror's:
+// core/mirror/server_mirror.h.)
 #pragma once
 
 #include <cstddef>
@@ -13,9 +14,6 @@ constexpr uint32_t COLOUR_WHITE = 0x00FFFFFF;
 constexpr uint32_t COLOUR_LIGHT_GREEN = 0x00CEECBA;  // RGB(186, 236, 206)
 constexpr uint32_t COLOUR_RED_ORANGE = 0x000033FF;   // RGB(255, 51, 0)
 constexpr uint32_t COLOUR_DARK_GREEN = 0x00006600;   // RGB(0, 102, 0)
-
-// Column of the test items list that carries the Status text and colours.
-constexpr int ITEM_STATUS_COLUMN = 4;
 
 struct CellColours {
     uint32_t text;

@@ -3,6 +3,7 @@
 // file only reads the row's record and fills in NMLVCUSTOMDRAW.
 #include "ui/panel/custom_draw.h"
 
+#include "core/mirror/server_mirror.h"
 #include "core/rules/row_rules.h"
 #include "core/wire/wire.h"
 #include "ui/panel/panel_windows.h"
