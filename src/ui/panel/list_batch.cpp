@@ -7,9 +7,11 @@
 namespace {
 
 // A stream of notices repaints each list at most ten times a second; a
-// single change still shows without a delay anyone could see.
-constexpr UINT_PTR REDRAW_TIMER = 0x5158;
-constexpr UINT REDRAW_DELAY_MS = 100;
+// single change still shows without a delay anyone could see. The panel's
+// only timer: the main window's are the socket layer's (send_queue.cpp), the
+// notification icon's window has its own (tray_icon.cpp).
+constexpr UINT_PTR LIST_REDRAW_TIMER = 1;
+constexpr UINT LIST_REDRAW_DELAY_MS = 100;
 
 // The lists frozen in this batch (or scrolled later); a slot is free again
 // once its list draws. There are three lists.
@@ -55,7 +57,8 @@ void StartTimer() {
     if (g_timerSet)
         return;
     g_timerWindow = g_monitorPanel;
-    g_timerSet = SetTimer(g_timerWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0;
+    g_timerSet =
+        SetTimer(g_timerWindow, LIST_REDRAW_TIMER, LIST_REDRAW_DELAY_MS, RedrawTimerProc) != 0;
 }
 
 void ScrollToLastRow(HWND list) {
@@ -171,7 +174,7 @@ void ShowLastRow(HWND list) {
 void ThawLists() {
     g_lastDrawn = GetTickCount();
     if (g_timerSet) {
-        KillTimer(g_timerWindow, REDRAW_TIMER);
+        KillTimer(g_timerWindow, LIST_REDRAW_TIMER);
         g_timerSet = false;
     }
     for (ChangedRows& c : g_changed) {
@@ -207,6 +210,6 @@ void EndListBatch() {
     g_batching = false;
     // Without the timer, or after a quiet spell, draw at once: a message on
     // its own shows without waiting. Under a stream the timer paces drawing.
-    if (!g_timerSet || (!g_waitingBefore && GetTickCount() - g_lastDrawn >= REDRAW_DELAY_MS))
+    if (!g_timerSet || (!g_waitingBefore && GetTickCount() - g_lastDrawn >= LIST_REDRAW_DELAY_MS))
         ThawLists();
 }

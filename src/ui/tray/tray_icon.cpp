@@ -25,9 +25,10 @@ namespace {
 
 constexpr UINT WM_TRAY_ICON = WM_APP + 1;  // the icon's mouse and balloon messages
 constexpr UINT TRAY_ICON_ID = 1;
-constexpr UINT_PTR REDRAW_TIMER = 1;
+// The timers of the icon's own window.
+constexpr UINT_PTR ICON_REDRAW_TIMER = 1;
 constexpr UINT_PTR BALLOON_TIMER = 2;
-constexpr UINT REDRAW_DELAY_MS = 250;
+constexpr UINT ICON_REDRAW_DELAY_MS = 250;
 constexpr UINT BALLOON_TIMEOUT_MS = 10000;
 constexpr DWORD ADD_RETRY_MS = 1000;
 
@@ -91,7 +92,7 @@ void NoteRedraw();
 
 void Redraw() {
     g_redrawPending = false;
-    KillTimer(g_trayWindow, REDRAW_TIMER);
+    KillTimer(g_trayWindow, ICON_REDRAW_TIMER);
     if (!g_iconAdded) {
         if (GetTickCount() - g_lastAddTry < ADD_RETRY_MS)
             NoteRedraw();  // tried again when the second is up
@@ -114,11 +115,11 @@ void Redraw() {
 void NoteRedraw() {
     if (g_redrawPending || g_trayWindow == nullptr)
         return;
-    UINT delay = REDRAW_DELAY_MS;
+    UINT delay = ICON_REDRAW_DELAY_MS;
     const DWORD sinceAdd = GetTickCount() - g_lastAddTry;
-    if (!g_iconAdded && sinceAdd + REDRAW_DELAY_MS < ADD_RETRY_MS)
+    if (!g_iconAdded && sinceAdd + ICON_REDRAW_DELAY_MS < ADD_RETRY_MS)
         delay = ADD_RETRY_MS - sinceAdd;
-    g_redrawPending = SetTimer(g_trayWindow, REDRAW_TIMER, delay, nullptr) != 0;
+    g_redrawPending = SetTimer(g_trayWindow, ICON_REDRAW_TIMER, delay, nullptr) != 0;
 }
 
 void ScheduleBalloon() {
@@ -257,7 +258,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TRAY_ICON: return OnIconMessage(lParam);
     case WM_COMMAND: return OnMenuCommand(wParam);
     case WM_TIMER:
-        if (wParam == REDRAW_TIMER)
+        if (wParam == ICON_REDRAW_TIMER)
             Redraw();
         else if (wParam == BALLOON_TIMER)
             ShowBalloon();
