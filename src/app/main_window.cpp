@@ -39,7 +39,6 @@
 #include "ui/panel/status_log.h"
 #include "ui/tray/tray_icon.h"
 
-const char MAIN_WINDOW_CLASS[] = " ";
 HWND g_mainWindow;
 
 namespace {
@@ -247,7 +246,7 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
     wcex.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wcex.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wcex.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
-    wcex.lpszClassName = MAIN_WINDOW_CLASS;
+    wcex.lpszClassName = QX_MAIN_WINDOW_CLASS;
     wcex.hIconSm = nullptr;
     return RegisterClassExA(&wcex);
 }
@@ -256,7 +255,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
     // A null menu handle makes the window take the class menu (114).
     // It opens at (0, 0), on the primary monitor, whose DPI is the system's.
     const UINT dpi = WindowDpi(nullptr);
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client",
+    return CreateWindowExA(0, QX_MAIN_WINDOW_CLASS, "Quorvex Client",
                            WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                            ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
                            LoadMenuA(instance, nullptr), instance, nullptr);

@@ -5,9 +5,6 @@
 
 #include <windows.h>
 
-// Class name of the main window: a single space.
-extern const char MAIN_WINDOW_CLASS[];
-
 // The main window, from its WM_CREATE to its WM_DESTROY; the target of its
 // private messages (ui/common/main_messages.h).
 extern HWND g_mainWindow;
