@@ -10,6 +10,7 @@ ClientConfig g_clientConfig = {2111, "127.0.0.1"};
 
 namespace {
 
+// The two keys, as written and as read (in any letter case).
 constexpr char PORT_KEY[] = "SERVER_PORT=";
 constexpr char IP_KEY[] = "SERVER_IP=";
 
@@ -80,8 +81,8 @@ int WriteClientConfig(const char* fileName, const ClientConfig* cfg, char* error
         std::snprintf(errorText, CONFIG_ERROR_TEXT, "%s", "Failed to create configuration file");
         return 0;
     }
-    std::fprintf(file, "SERVER_PORT=%u\n", static_cast<unsigned>(cfg->serverPort));
-    std::fprintf(file, "SERVER_IP=%s\n", cfg->serverIp);
+    std::fprintf(file, "%s%u\n", PORT_KEY, static_cast<unsigned>(cfg->serverPort));
+    std::fprintf(file, "%s%s\n", IP_KEY, cfg->serverIp);
     std::fclose(file);
     return 1;
 }
