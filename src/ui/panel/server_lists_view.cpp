@@ -17,9 +17,9 @@ HWND ListOf(MirrorList list) {
 bool OnRowAppended(MirrorList which, size_t, const void* record, bool scroll) {
     HWND list = ListOf(which);
     FreezeList(list);
-    // Rows go after the last row whatever the list's size (an insert
-    // position of 65535 would land in the middle of a list that already
-    // holds more rows).
+    // Rows go after the last row, at the row count: these lists have no cap,
+    // so no fixed position is past their end (status_log.cpp says why the
+    // log's is).
     LVITEMA lvi = {};
     lvi.mask = LVIF_TEXT | LVIF_PARAM;
     lvi.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

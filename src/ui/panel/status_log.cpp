@@ -15,8 +15,12 @@ namespace {
 
 constexpr uint32_t MAX_LOG_LINES = 30000;
 
-// Position past any row the log can hold, so every line goes to the end.
+// An insert position past the last row appends. The log never holds more
+// than MAX_LOG_LINES rows, so 65535 is past its end, always. (The server-fed
+// lists have no cap: a fixed position could land in their middle, so they
+// insert at their row count, server_lists_view.cpp.)
 constexpr int APPEND_ROW = 0xFFFF;
+static_assert(MAX_LOG_LINES < APPEND_ROW, "every line of the log goes to its end");
 
 // Lines logged until the cap is reached; never decreases. Once it stands at
 // the cap, every new line removes the oldest.
