@@ -44,17 +44,18 @@ static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] ==
               "one image list per button");
 
 // Column tables: titles in 40-byte slots, widths in pixels at 96 DPI, formats.
-char kItemTitles[5][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
-const int kItemWidths[5] = {210, 230, 90, 60, 80};
-const int kItemFormats[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
+// The titles are not const because a list-view column takes non-const text.
+char szDevs[5][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
+const int clen[5] = {210, 230, 90, 60, 80};
+const int fmt1[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
 
-char kEventTitles[5][40] = {"Date", "Time", "Test Item", "Hostname", "Event Text"};
-const int kEventWidths[5] = {100, 100, 180, 145, 145};
-const int kEventFormats[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT};
+char szEvs[5][40] = {"Date", "Time", "Test Item", "Hostname", "Event Text"};
+const int clen2[5] = {100, 100, 180, 145, 145};
+const int fmt2[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT};
 
-char kLogTitles[2][40] = {"Timestamp", "Event text"};
-const int kLogWidths[2] = {140, 530};
-const int kLogFormats[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
+char szEvls[2][40] = {"Timestamp", "Event text"};
+const int clen3[2] = {140, 530};
+const int fmt3[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
 
 // Icons at the small icon size of the panel's DPI; each icon file carries
 // frames from 16 to 64 pixels, and the nearest one is taken.
@@ -98,9 +99,9 @@ INT_PTR OnInitDialog(HWND dialog) {
     FindPanelWindows(dialog);
     s_panelDpi = WindowDpi(dialog);
     SetUpButtonIcons(dialog, s_panelDpi);
-    SetUpColumns(g_itemsList, s_panelDpi, kItemTitles, kItemWidths, kItemFormats, 5, true);
-    SetUpColumns(g_eventsList, s_panelDpi, kEventTitles, kEventWidths, kEventFormats, 5, false);
-    SetUpColumns(g_statusLog, s_panelDpi, kLogTitles, kLogWidths, kLogFormats, 2, false);
+    SetUpColumns(g_itemsList, s_panelDpi, szDevs, clen, fmt1, 5, true);
+    SetUpColumns(g_eventsList, s_panelDpi, szEvs, clen2, fmt2, 5, false);
+    SetUpColumns(g_statusLog, s_panelDpi, szEvls, clen3, fmt3, 2, false);
     FillEventDepth(dialog);
 
     char errorText[CONFIG_ERROR_TEXT] = "";
