@@ -61,7 +61,7 @@ void FeedFrameBytes(const uint8_t* bytes, size_t count) {
 }
 
 void ResetFrameReassembler() {
-    ResetFrameReassembler(g_reassembler);
+    g_reassembler.Reset();
 }
 
 void SendSyncSequence(uint32_t depth) {

@@ -20,7 +20,8 @@ int SendRecord(const void* record, size_t length);
 // complete payload goes to the message handler before the next byte is read.
 void FeedFrameBytes(const uint8_t* bytes, size_t count);
 
-// Drops any half-received frame; the next byte is searched for the magic.
+// Drops any half-received frame of the server connection (when the
+// connection ends); the next byte is searched for the magic.
 void ResetFrameReassembler();
 
 // Asks for the settings, the item list and the events of `depth`, in that

@@ -32,6 +32,13 @@ struct FrameReassembler {
     uint16_t length = 0;
     uint16_t count = 0;
     uint8_t payload[FRAME_MAX_PAYLOAD] = {};
+
+    // Drops any half-received frame: the next byte is searched for the magic.
+    void Reset() {
+        state = WAIT_MAGIC1;
+        length = 0;
+        count = 0;
+    }
 };
 
 // Runs every byte through the reassembler. A header announcing more than
@@ -39,9 +46,3 @@ struct FrameReassembler {
 // byte; a header announcing 0 bytes is dropped the same way (nothing to deliver).
 void FeedFrameReassembler(FrameReassembler& r, const uint8_t* bytes, size_t count, FrameSink sink,
                           void* context);
-
-inline void ResetFrameReassembler(FrameReassembler& r) {
-    r.state = WAIT_MAGIC1;
-    r.length = 0;
-    r.count = 0;
-}
