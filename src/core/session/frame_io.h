@@ -8,12 +8,17 @@
 
 #include "core/wire/wire.h"
 
-// Frames a 640-byte Pkt and queues it on the server connection. Returns the
-// transport's result code (nobody examines it).
+// The two senders differ in who refuses a frame when there is no connection.
+
+// Frames a 640-byte Pkt and hands it to the transport whatever the
+// connection state: without a connection the socket layer refuses it
+// (SOCK_NOT_OPEN), quietly. Returns the transport's result code (nobody
+// examines it).
 int SendPkt(const Pkt* pkt);
 
-// Frames a record of at most 2044 bytes and queues it, only while connected;
-// otherwise the frame is dropped without a message.
+// Frames a record of at most 2044 bytes, but checks the connection state
+// first: unless connected it drops the frame itself (returning 0, before the
+// transport or the trace sees it), quietly too.
 int SendRecord(const void* record, size_t length);
 
 // Runs the bytes of one receive notification through the reassembler; every
