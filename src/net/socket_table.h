@@ -1,4 +1,4 @@
-// Internals of the socket layer shared by its source files (table, dispatcher,
+// Internals of the socket layer shared by its source files (table, events,
 // send path, endpoints) and by the layer's own tests. Owners use socket.h.
 #pragma once
 

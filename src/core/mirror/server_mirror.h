@@ -1,7 +1,8 @@
 // The client's mirror of the server: the test items (one TestItem a row,
 // with its Status text), the events (one copy of the EventRecord a row), the
 // index that finds an item by its id, and the Up / Down / Stopped counts.
-// The message dispatcher changes it; nothing here knows about windows.
+// The server message handler (HandleServerMessage) changes it; nothing here
+// knows about windows.
 //
 // What shows the mirror is its view, registered at start-up: it is told of
 // every row appended, every row changed, every row removed and every list

@@ -1,8 +1,8 @@
-// The server message dispatcher: the only place where the client's mirror of
+// The server message handler: the only place where the client's mirror of
 // the server (items, events, the settings copy) changes on the server's
 // word. Called once per complete payload by the frame reassembler. It
 // changes the mirror only; the mirror tells its view, and the status lines
-// go to the registered reporter, so the dispatcher needs no window.
+// go to the registered reporter, so the handler needs no window.
 //
 // Payloads are copied into zero-filled records first, so a short payload is
 // never read past its end, and every text is read only up to the end of its

@@ -1,4 +1,4 @@
-// The server message dispatcher: what each complete payload from the server
+// The server message handler: what each complete payload from the server
 // does to the lists, the status log and the settings copy.
 #pragma once
 

@@ -1,5 +1,7 @@
-// SocketDispatch: turns WM_SOCKET_EVENT notifications into owner callbacks
-// and runs the send pump for WM_SOCKET_SEND. Callbacks run synchronously and
+// The socket layer's events: SocketDispatch turns WM_SOCKET_EVENT
+// notifications into owner callbacks and runs the send pump for
+// WM_SOCKET_SEND. (What the server's messages do is another matter:
+// HandleServerMessage, core/session/server_messages.) Callbacks run synchronously and
 // may queue, close or open sockets, so nothing about an entry is trusted after
 // a callback returns without checking it again.
 #include "net/socket_table.h"
