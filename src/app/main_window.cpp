@@ -148,7 +148,7 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnAbout() {
-    if (AnyItemDialogOpen())
+    if (ItemSettingsOrAboutOpen())
         return;
     OpenAboutBox(g_monitorPanel);
 }

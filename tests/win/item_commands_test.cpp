@@ -62,7 +62,7 @@ TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
         EXPECT_EQ(RowCount(g_eventsList), 1) << "the events list stays as it was";
     }
     EXPECT_TRUE(g_capture.sentFrames.empty());
-    EXPECT_FALSE(AnyItemDialogOpen());
+    EXPECT_FALSE(ItemSettingsOrAboutOpen());
 }
 
 TEST_F(Commands, PanelButtonsRunTheSameCommands) {

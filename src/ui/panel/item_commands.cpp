@@ -45,7 +45,7 @@ void SendItemRequest(uint32_t code, uint32_t itemId) {
 
 // Start and Stop differ only in their code.
 void SendForSelected(uint32_t code) {
-    if (AnyItemDialogOpen() || !ConnectedOrLogged())
+    if (ItemSettingsOrAboutOpen() || !ConnectedOrLogged())
         return;
     int row;
     if (const TestItem* item = GetSelectedItem(&row))
@@ -54,19 +54,19 @@ void SendForSelected(uint32_t code) {
 
 }  // namespace
 
-bool AnyItemDialogOpen() {
+bool ItemSettingsOrAboutOpen() {
     return ItemDialogWindow() != nullptr || SettingsDialogWindow() != nullptr ||
            AboutBoxWindow() != nullptr;
 }
 
 void CmdNewItem() {
-    if (AnyItemDialogOpen() || !ConnectedOrLogged())
+    if (ItemSettingsOrAboutOpen() || !ConnectedOrLogged())
         return;
     OpenItemDialog(g_monitorPanel, ItemDialogMode::NewItem);
 }
 
 void CmdEditItem() {
-    if (AnyItemDialogOpen() || !ConnectedOrLogged())
+    if (ItemSettingsOrAboutOpen() || !ConnectedOrLogged())
         return;
     int row;
     const TestItem* item = GetSelectedItem(&row);
@@ -77,7 +77,7 @@ void CmdEditItem() {
 }
 
 void CmdDeleteItem() {
-    if (AnyItemDialogOpen() || !ConnectedOrLogged())
+    if (ItemSettingsOrAboutOpen() || !ConnectedOrLogged())
         return;
     int row;
     const TestItem* item = GetSelectedItem(&row);
@@ -110,7 +110,7 @@ void CmdStopTest() {
 }
 
 void CmdSettings() {
-    if (AnyItemDialogOpen() || !ConnectedOrLogged())
+    if (ItemSettingsOrAboutOpen() || !ConnectedOrLogged())
         return;
     if (!g_settingsAvailable) {
         LogStatus(NO_SETTINGS_TEXT);

@@ -11,7 +11,7 @@
 
 // The single dialog rule: true while the item dialog, the settings dialog or
 // the About box is open (each dialog keeps its own handle).
-bool AnyItemDialogOpen();
+bool ItemSettingsOrAboutOpen();
 
 void CmdNewItem();
 void CmdEditItem();
