@@ -24,7 +24,7 @@ class AboutBox : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(StartMainWindow(), nullptr);
-        PumpMessages(20);
+        DispatchPending();
         MenuCommand(IDM_ABOUT);
         box = g_aboutBox;
         ASSERT_NE(box, nullptr);

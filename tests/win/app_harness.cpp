@@ -15,7 +15,7 @@ void StopMainWindow() {
     // Dialogs owned by the main window go with it.
     if (g_mainWindow != nullptr && IsWindow(g_mainWindow))
         DestroyWindow(g_mainWindow);
-    PumpMessages(50);
+    DispatchPending();
     g_mainWindow = nullptr;
     g_monitorPanel = nullptr;
     SocketCleanup();
@@ -27,18 +27,22 @@ bool PumpMessages(DWORD ms, const std::function<bool()>& done) {
     for (;;) {
         if (done && done())
             return true;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        DispatchPending();
         if (done && done())
             return true;
         if (GetTickCount() - start >= ms)
             return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void DispatchPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
 }
 

@@ -20,6 +20,11 @@ void StopMainWindow();
 // returns true. WM_QUIT is swallowed. Returns the last value of `done`.
 bool PumpMessages(DWORD ms, const std::function<bool()>& done = nullptr);
 
+// Dispatches every message already in this thread's queue, and those that
+// they post in turn, without waiting for more. A message posted before this
+// call has been handled when it returns.
+void DispatchPending();
+
 // A visible or hidden top-level window of this thread with the given title.
 HWND FindThreadWindow(const char* title);
 

@@ -29,7 +29,7 @@ protected:
         ASSERT_NE(StartMainWindow(), nullptr);
         g_connectionState = CONN_CONNECTED;  // before the loop runs: no connect dialog
         g_settingsAvailable = 1;
-        PumpMessages(20);
+        DispatchPending();
         UseCapture(false);
     }
     void TearDown() override {

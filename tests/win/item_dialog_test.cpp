@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         ASSERT_NE(StartMainWindow(), nullptr);
         g_connectionState = CONN_CONNECTED;
-        PumpMessages(20);
+        DispatchPending();
         UseCapture(false);
     }
     void TearDown() override { StopMainWindow(); }

@@ -172,7 +172,7 @@ TEST_F(MainWindow, ShowConnectDoesNothingUnlessDisconnected) {
     for (uint32_t state : {CONN_CONNECTING, CONN_CONNECTED}) {
         g_connectionState = state;
         PostMessageA(window, WM_SHOW_CONNECT, 0, 0);
-        PumpMessages(200);
+        DispatchPending();
         EXPECT_EQ(ConnectDialog(), nullptr) << "state " << state;
     }
     g_connectionState = CONN_DISCONNECTED;

@@ -45,7 +45,7 @@ protected:
         g_connectionState = CONN_CONNECTED;
         g_settingsCopy = ServerSettings();
         g_settingsAvailable = 1;
-        PumpMessages(20);
+        DispatchPending();
         UseCapture(false);
     }
     void TearDown() override {
