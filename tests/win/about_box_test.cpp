@@ -20,11 +20,10 @@ namespace {
 const char* const kLinkProps[] = {HYPERLINK_PROP_ORIGINAL_PROC, HYPERLINK_PROP_ORIGINAL_FONT,
                                   HYPERLINK_PROP_UNDERLINE_FONT, HYPERLINK_PROP_FROM_STATIC};
 
-class AboutBox : public ::testing::Test {
+class AboutBox : public DialogTest {
 protected:
     void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        DispatchPending();
+        DialogTest::SetUp();
         MenuCommand(IDM_ABOUT);
         box = g_aboutBox;
         ASSERT_NE(box, nullptr);
@@ -34,7 +33,7 @@ protected:
     void TearDown() override {
         if (GetCapture() != nullptr)
             ReleaseCapture();
-        StopMainWindow();
+        DialogTest::TearDown();
     }
 
     COLORREF TextColourFor(HWND control) {

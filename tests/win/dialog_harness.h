@@ -1,8 +1,10 @@
-// Shared by the command and dialog tests: helpers for rows and the expected
-// frames. The frames the client sends are captured by the fake transport
-// (capture.h, registered with UseCapture); the lists and the status log are
-// read with list_reader.h.
+// Shared by the command and dialog tests: their one fixture, helpers for
+// rows and the expected frames. The frames the client sends are captured by
+// the fake transport (capture.h, registered with UseCapture); the lists and
+// the status log are read with list_reader.h.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -10,9 +12,29 @@
 #include <string>
 #include <vector>
 
+#include "app_harness.h"
 #include "capture.h"
+#include "link/session.h"
 #include "link/wire.h"
 #include "list_reader.h"
+
+// The real main window, connected as far as the commands can tell (set
+// before the loop runs, so no connect dialog opens), the server's settings
+// at hand, and every frame the client sends captured.
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(StartMainWindow(), nullptr);
+        g_connectionState = CONN_CONNECTED;
+        g_settingsAvailable = 1;
+        DispatchPending();
+        UseCapture(false);
+    }
+    void TearDown() override {
+        StopMainWindow();
+        g_settingsAvailable = 0;
+    }
+};
 
 // The frame the client must send for a record: magic, big-endian length, bytes.
 Bytes FrameOf(const void* record, size_t length);

@@ -23,20 +23,7 @@ namespace {
 
 const char REFUSAL[] = "Cannot perform this action, no connection to Quorvex Server";
 
-class Commands : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        g_connectionState = CONN_CONNECTED;  // before the loop runs: no connect dialog
-        g_settingsAvailable = 1;
-        DispatchPending();
-        UseCapture(false);
-    }
-    void TearDown() override {
-        StopMainWindow();
-        g_settingsAvailable = 0;
-    }
-};
+using Commands = DialogTest;
 
 // The six commands that fall under the single dialog rule, by menu id.
 const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM, IDM_DELETE_ITEM,

@@ -20,16 +20,8 @@
 
 namespace {
 
-class ItemDialog : public ::testing::Test {
+class ItemDialog : public DialogTest {
 protected:
-    void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        g_connectionState = CONN_CONNECTED;
-        DispatchPending();
-        UseCapture(false);
-    }
-    void TearDown() override { StopMainWindow(); }
-
     HWND OpenNew() {
         MenuCommand(IDM_NEW_ITEM);
         dialog = g_itemDialog;

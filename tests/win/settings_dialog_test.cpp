@@ -38,19 +38,11 @@ Cfg ServerSettings() {
     return cfg;
 }
 
-class Settings : public ::testing::Test {
+class Settings : public DialogTest {
 protected:
     void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        g_connectionState = CONN_CONNECTED;
+        DialogTest::SetUp();
         g_settingsCopy = ServerSettings();
-        g_settingsAvailable = 1;
-        DispatchPending();
-        UseCapture(false);
-    }
-    void TearDown() override {
-        StopMainWindow();
-        g_settingsAvailable = 0;
     }
 
     HWND Open() {
