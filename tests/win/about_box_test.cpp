@@ -68,7 +68,7 @@ TEST_F(AboutBox, OpensOnceWithItsTexts) {
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(WindowText(web), QX_WEB_TEXT);
     EXPECT_EQ(WindowText(mail), QX_MAIL_TEXT);
-    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v" QX_VERSION);
     EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), g_titleFont);
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_NOTICE)), QX_NOTICE_TEXT);
 }

@@ -245,19 +245,23 @@ TEST_F(Commands, SettingsWaitForTheServersSettings) {
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
+// With the About box open: WithTheAboutBoxOpenOnlyReloadEventsIsHeard.
 TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
     AddItem(1, "a");
     SelectRow(0);
-    MenuCommand(IDM_NEW_ITEM);
-    HWND itemDialog = g_itemDialog;
-    ASSERT_NE(itemDialog, nullptr);
-    MenuCommand(IDM_EDIT_ITEM);
-    MenuCommand(IDM_SETTINGS);
-    MenuCommand(IDM_ABOUT);
-    EXPECT_EQ(g_itemDialog, itemDialog);
-    EXPECT_EQ(g_settingsDialog, nullptr);
-    EXPECT_EQ(g_aboutBox, nullptr);
-    EXPECT_EQ(g_itemDialogMode, 1u) << "a refused Edit leaves the mode alone";
+    for (int first : {IDM_NEW_ITEM, IDM_SETTINGS}) {
+        MenuCommand(first);
+        const HWND open = first == IDM_NEW_ITEM ? g_itemDialog : g_settingsDialog;
+        ASSERT_NE(open, nullptr);
+        const HWND dialogs[] = {g_itemDialog, g_settingsDialog, g_aboutBox};
+        for (int id : {IDM_NEW_ITEM, IDM_EDIT_ITEM, IDM_SETTINGS, IDM_ABOUT})
+            MenuCommand(id);
+        EXPECT_EQ(g_itemDialog, dialogs[0]) << first;
+        EXPECT_EQ(g_settingsDialog, dialogs[1]) << first;
+        EXPECT_EQ(g_aboutBox, dialogs[2]) << first;
+        EXPECT_EQ(g_itemDialogMode, 1u) << "a refused Edit leaves the mode alone";
+        SendMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    }
 }
 
 TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {

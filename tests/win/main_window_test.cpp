@@ -1,6 +1,5 @@
 // The real main window in-process: its frame, menu and routing, the private
-// messages, a change of DPI, the About box under the single dialog rule, and
-// CenterWindow.
+// messages, a change of DPI, and CenterWindow.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -24,10 +23,7 @@ protected:
         window = StartMainWindow();
         ASSERT_NE(window, nullptr);
     }
-    void TearDown() override {
-        g_itemDialog = nullptr;
-        StopMainWindow();
-    }
+    void TearDown() override { StopMainWindow(); }
     HWND ConnectDialog() { return FindThreadWindow("Connect to Quorvex Server"); }
     HWND window = nullptr;
 };
@@ -198,25 +194,6 @@ TEST_F(MainWindow, ConnectButtonWhileConnectingDoesNothing) {
     g_connectionState = CONN_CONNECTING;
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, reinterpret_cast<LPARAM>(button));
     EXPECT_TRUE(IsWindowEnabled(button));
-}
-
-TEST_F(MainWindow, AboutOpensOneBoxAndTheBoxClearsItsHandle) {
-    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    HWND box = g_aboutBox;
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(box), "About Quorvex");
-    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
-    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_EQ(g_aboutBox, box) << "a second About box must not open";
-    SendMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_FALSE(IsWindow(box));
-    EXPECT_EQ(g_aboutBox, nullptr);
-}
-
-TEST_F(MainWindow, AboutIsRefusedWhileAnotherDialogIsOpen) {
-    g_itemDialog = window;  // any non-null handle counts as open
-    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_EQ(g_aboutBox, nullptr);
 }
 
 TEST_F(MainWindow, OnlyMenuCommandsAreRouted) {
