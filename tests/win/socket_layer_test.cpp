@@ -1,6 +1,7 @@
 // The socket layer on real loopback sockets under Wine: start-up, the queued
 // send path (bursts, a full queue, a peer that stalls and resumes), and the
 // receive and close paths of the dispatcher.
+#include <algorithm>
 #include <cstring>
 
 #include "net/address.h"
@@ -104,15 +105,18 @@ TEST_F(SocketLayerTest, StalledPeerCostsNoMessagesAndGetsEveryByteOnResume) {
     ASSERT_TRUE(EntryAt(index)->writeWaiting);
 
     // While blocked the pump waits for FD_WRITE instead of posting itself:
-    // a retrying pump would run once for every trip through the queue here.
-    // The kernel may still take a little more now and then (each time
-    // through FD_WRITE).
+    // a retrying pump would run, and take nothing, once for every trip
+    // through the queue here. The kernel may still take a little more now
+    // and then (each time through FD_WRITE), the more so on a busy machine.
     Settle();
     bursts.clear();
     for (int trip = 0; trip < 50; ++trip)
         Settle();
-    EXPECT_LE(bursts.size(), 3u);
-    EXPECT_TRUE(EntryAt(index)->writeWaiting);
+    const auto empty =
+        std::count_if(bursts.begin(), bursts.end(),
+                      [](const std::pair<WPARAM, uint32_t>& b) { return b.second == 0; });
+    EXPECT_LE(empty, 3) << bursts.size() << " bursts";
+    EXPECT_TRUE(PumpUntil([&] { return EntryAt(index)->writeWaiting != 0; }));
 
     // Resume reading and keep queuing; the stream must arrive whole and in order.
     const uint64_t total = queuedWhenBlocked + 600000;
