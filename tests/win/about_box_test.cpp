@@ -71,6 +71,9 @@ TEST_F(AboutBox, OpensOnceWithItsTexts) {
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v" QX_VERSION);
     EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), g_titleFont);
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_NOTICE)), QX_NOTICE_TEXT);
+    EXPECT_NE(SendDlgItemMessageA(box, IDC_ABOUT_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0), 0)
+        << "the logo is shown";
+    EXPECT_EQ(DefaultButton(box), "OK");
 }
 
 TEST_F(AboutBox, LinksAreDrawnInLinkBlueThroughTheParentAndOthersAreNot) {
@@ -162,7 +165,7 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
     for (HWND w : {box, web, mail})
         Wrap(w);
 
-    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(Click(box, "OK"));
     EXPECT_FALSE(IsWindow(box));
     EXPECT_EQ(g_aboutBox, nullptr);
     ASSERT_EQ(g_fontAtDestroy.size(), 3u) << "every window went through WM_DESTROY";

@@ -1,6 +1,8 @@
 // Test harness for the real main window; see app_harness.h.
 #include "app_harness.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/main_window.h"
 #include "link/session.h"
@@ -81,3 +83,99 @@ std::string ClassName(HWND window) {
     GetClassNameA(window, name, sizeof name);
     return name;
 }
+
+namespace {
+
+// Shown as the user sees it: the window and every parent up to `top` visible
+// by their own style (the tests' main window itself stays hidden).
+bool ShownIn(HWND control, HWND top) {
+    for (HWND w = control; w != nullptr && w != top; w = GetParent(w))
+        if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE))
+            return false;
+    return true;
+}
+
+struct Descendants {
+    HWND top;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK AddShown(HWND child, LPARAM lParam) {
+    auto d = reinterpret_cast<Descendants*>(lParam);
+    if (ShownIn(child, d->top))
+        d->found.push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> ShownDescendants(HWND top) {
+    Descendants d = {top, {}};
+    EnumChildWindows(top, AddShown, reinterpret_cast<LPARAM>(&d));
+    return d.found;
+}
+
+void Type(HWND field, const std::string& text) {
+    for (char c : text)
+        SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
+}
+
+}  // namespace
+
+std::vector<std::string> ShownTexts(HWND window) {
+    std::vector<std::string> texts;
+    for (HWND control : ShownDescendants(window)) {
+        const std::string cls = ClassName(control);
+        if ((cls == "Static" || cls == "Button") && !WindowText(control).empty())
+            texts.push_back(WindowText(control));
+    }
+    std::sort(texts.begin(), texts.end());
+    texts.insert(texts.begin(), WindowText(window));
+    return texts;
+}
+
+std::string FieldKind(HWND field) {
+    const std::string cls = ClassName(field);
+    if (cls == "SysIPAddress32")
+        return "address";
+    if (cls == "ComboBox")
+        return FindWindowExA(field, nullptr, "Edit", nullptr) ? "typed choice" : "choice";
+    if (cls == "Button") {
+        const LONG type = GetWindowLongA(field, GWL_STYLE) & BS_TYPEMASK;
+        if (type != BS_CHECKBOX && type != BS_AUTOCHECKBOX)
+            return "button";
+        const LRESULT before = SendMessageA(field, BM_GETCHECK, 0, 0);
+        SendMessageA(field, BM_CLICK, 0, 0);
+        const bool ticks = SendMessageA(field, BM_GETCHECK, 0, 0) != before;
+        SendMessageA(field, BM_SETCHECK, before, 0);
+        return ticks ? "check box" : "check box that does not tick";
+    }
+    if (cls != "Edit")
+        return cls;
+    // A letter, a digit, and more text than the box is wide.
+    const std::string before = WindowText(field);
+    const std::string typed = "a1" + std::string(40, 'W');
+    SetWindowTextA(field, "");
+    Type(field, typed);
+    const std::string taken = WindowText(field);
+    SetWindowTextA(field, before.c_str());
+    if (taken == typed)
+        return SendMessageA(field, EM_GETPASSWORDCHAR, 0, 0) ? "hidden text" : "text";
+    return taken == "1" ? "digits" : "takes only \"" + taken + "\"";
+}
+
+std::string DefaultButton(HWND dialog) {
+    const LRESULT id = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    return HIWORD(id) == DC_HASDEFID ? WindowText(GetDlgItem(dialog, LOWORD(id))) : "";
+}
+
+bool Click(HWND window, const std::string& text) {
+    for (HWND control : ShownDescendants(window)) {
+        if (ClassName(control) != "Button" || WindowText(control) != text ||
+            !IsWindowEnabled(control))
+            continue;
+        SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
+        return true;
+    }
+    return false;
+}
+

@@ -1,13 +1,14 @@
 // Helpers for tests that run the real main window in-process: start-up as
 // WinMain does it (StartApplication, without the loop and without showing
-// the window), a bounded message pump, and lookups of this thread's
-// top-level windows.
+// the window), a bounded message pump, lookups of this thread's top-level
+// windows, and what a user reads and presses on a window.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Starts the program as WinMain does, the main window hidden; null on failure.
 HWND StartMainWindow();
@@ -30,3 +31,17 @@ HWND FindThreadWindow(const char* title);
 
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
+
+// The window's title, then the texts of its labels, buttons and group boxes
+// that are shown, in alphabetical order: what the user reads on it.
+std::vector<std::string> ShownTexts(HWND window);
+// How a field takes what the user types or clicks: "text", "digits", "hidden
+// text" (a password), "choice" (a list the user cannot type into),
+// "address" or "check box". The field is left as it was.
+std::string FieldKind(HWND field);
+// The text of the button that Enter presses in a dialog.
+std::string DefaultButton(HWND dialog);
+// Presses the button with this text in `window` as a click does (its parent
+// hears BN_CLICKED); false when there is no such enabled button.
+bool Click(HWND window, const std::string& text);
+

@@ -55,6 +55,16 @@ void AddEvent(const char* text) {
     AddEventRow(event, 0);
 }
 
+void ExpectFields(HWND dialog, std::initializer_list<Field> fields) {
+    for (const Field& f : fields) {
+        EXPECT_EQ(FieldKind(GetDlgItem(dialog, f.id)), f.kind) << "control " << f.id;
+        if (f.limit != 0) {
+            EXPECT_EQ(SendDlgItemMessageA(dialog, f.id, EM_GETLIMITTEXT, 0, 0), f.limit)
+                << "control " << f.id;
+        }
+    }
+}
+
 void MenuCommand(int id) {
     SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,15 @@ TestItem* AddItem(uint32_t itemId, const char* name, const char* host = "10.0.0.
 void MarkRow(int row, bool selected, bool focused);
 void SelectRow(int row);
 void AddEvent(const char* text);
+
+// A dialog's field as the user meets it: how it takes input (FieldKind)
+// and, for a text field, how many characters it holds.
+struct Field {
+    int id;
+    const char* kind;
+    LRESULT limit;  // 0: not a text field
+};
+void ExpectFields(HWND dialog, std::initializer_list<Field> fields);
 
 // The About box, settings dialog and item dialog, by handle global, or the
 // command ids that open them.

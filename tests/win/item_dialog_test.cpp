@@ -40,7 +40,8 @@ protected:
         return static_cast<int>(
             SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCURSEL, 0, 0));
     }
-    void Save() { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+    void Save() { ASSERT_TRUE(Click(dialog, "Save")); }
+    void Cancel() { ASSERT_TRUE(Click(dialog, "Cancel")); }
 
     // Asks the dialog for the heading's colours as a paint would.
     struct Colours {
@@ -79,7 +80,6 @@ TestItemConfig FullConfig() {
 
 TEST_F(ItemDialog, NewModeOpensWithItsDefaults) {
     ASSERT_NE(OpenNew(), nullptr);
-    EXPECT_EQ(WindowText(dialog), "Test Item Configuration");
     EXPECT_EQ(Text(IDC_ITEM_HEADING), "Please fill in details for new test item");
     EXPECT_EQ(Selection(), 0);
     EXPECT_EQ(Text(IDC_ITEM_TEST_TYPE), "ICMP Ping");
@@ -95,16 +95,26 @@ TEST_F(ItemDialog, NewModeOpensWithItsDefaults) {
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ITEM_NAME));
 }
 
-TEST_F(ItemDialog, FieldsAreLimitedToWhatTheRecordHolds) {
+TEST_F(ItemDialog, ReadsAsTheUserSeesItAndItsFieldsTakeWhatTheRecordHolds) {
     ASSERT_NE(OpenNew(), nullptr);
-    const struct {
-        int id;
-        LRESULT limit;
-    } limits[] = {{IDC_ITEM_NAME, 79},    {IDC_ITEM_HOST, 79},   {IDC_ITEM_PORT, 5},
-                  {IDC_ITEM_INTERVAL, 5}, {IDC_ITEM_TIMEOUT, 2}, {IDC_ITEM_RETRIES, 1}};
-    for (const auto& l : limits)
-        EXPECT_EQ(SendDlgItemMessageA(dialog, l.id, EM_GETLIMITTEXT, 0, 0), l.limit)
-            << "control " << l.id;
+    EXPECT_EQ(ShownTexts(dialog),
+              (std::vector<std::string>{
+                  "Test Item Configuration", "Cancel", "Description:", "Hostname or IP address:",
+                  "Number of retries:", "Please fill in details for new test item",
+                  "Port:", "Remember to configure admin's email in \"Settings\"", "Save",
+                  "Send Email Notifications to Administrator", "Send Email on Host Down",
+                  "Send Email on Host Up",
+                  "Test Interval (Seconds):", "Test Timeout (Seconds):", "Test Type:"}));
+    EXPECT_EQ(DefaultButton(dialog), "Save");
+    ExpectFields(dialog, {{IDC_ITEM_NAME, "text", 79},
+                          {IDC_ITEM_HOST, "text", 79},
+                          {IDC_ITEM_TEST_TYPE, "choice", 0},
+                          {IDC_ITEM_PORT, "digits", 5},
+                          {IDC_ITEM_INTERVAL, "digits", 5},
+                          {IDC_ITEM_TIMEOUT, "digits", 2},
+                          {IDC_ITEM_RETRIES, "digits", 1},
+                          {IDC_ITEM_MAIL_DOWN, "check box", 0},
+                          {IDC_ITEM_MAIL_UP, "check box", 0}});
 }
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
@@ -121,7 +131,7 @@ TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     EXPECT_FALSE(lf.lfUnderline);
     EXPECT_EQ(lf.lfWeight, 0);
     EXPECT_LT(lf.lfHeight, 0);
-    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Cancel();
     ASSERT_NE(OpenNew(), nullptr);
     EXPECT_EQ(g_headingFont, font) << "reused by every later opening";
 }
@@ -204,7 +214,7 @@ TEST_F(ItemDialog, EachRefusalShowsInTheHeadingInRedAndKeepsTheDialogOpen) {
         EXPECT_EQ(c.bkMode, TRANSPARENT);
         EXPECT_EQ(c.brush, GetSysColorBrush(COLOR_BTNFACE));
         EXPECT_EQ(Text(IDC_ITEM_NAME), f.name) << "fields stay as the user left them";
-        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        Cancel();
     }
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
@@ -215,7 +225,7 @@ TEST_F(ItemDialog, HeadingStaysRedAfterTheFieldIsCorrectedUntilTheNextOpening) {
     Save();
     Set(IDC_ITEM_NAME, "n");
     EXPECT_EQ(StaticColours(IDC_ITEM_HEADING).text, RGB(255, 51, 0));
-    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Cancel();
     ASSERT_NE(OpenNew(), nullptr);
     EXPECT_EQ(StaticColours(IDC_ITEM_HEADING).text, RGB(0, 0, 0));
 }
@@ -288,7 +298,7 @@ TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
     ASSERT_NE(OpenNew(), nullptr);
     Set(IDC_ITEM_NAME, "n");
     Set(IDC_ITEM_HOST, "h");
-    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Cancel();
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_itemDialog, nullptr);
     ASSERT_NE(OpenNew(), nullptr);

@@ -147,6 +147,11 @@ TEST_F(MainWindow, HoldsThePanelAtTheOriginOfItsClientArea) {
     ScreenToClient(window, &origin);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);
+    EXPECT_EQ(ShownTexts(g_monitorPanel),
+              (std::vector<std::string>{"", "Connect", "Delete Item", "Edit Item",
+                                        "Event View Depth", "New Item", "Reload Events", "Settings",
+                                        "Start Test", "Stop Test"}));
+    EXPECT_EQ(FieldKind(GetDlgItem(g_monitorPanel, IDC_PANEL_DEPTH)), "choice");
 }
 
 TEST_F(MainWindow, OpensTheConnectDialogOnceTheLoopRuns) {
@@ -154,10 +159,19 @@ TEST_F(MainWindow, OpensTheConnectDialogOnceTheLoopRuns) {
     ASSERT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
     HWND dialog = ConnectDialog();
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), window);
+    EXPECT_EQ(ShownTexts(dialog), (std::vector<std::string>{"Connect to Quorvex Server", "Cancel",
+                                                            "OK", "Port", "Server IP address:"}));
+    EXPECT_EQ(FieldKind(GetDlgItem(dialog, IDC_CONNECT_ADDRESS)), "address");
+    EXPECT_EQ(FieldKind(GetDlgItem(dialog, IDC_CONNECT_PORT)), "digits");
+    EXPECT_EQ(DefaultButton(dialog), "OK");
+    RECT cancel, ok;
+    ASSERT_TRUE(GetWindowRect(FindWindowExA(dialog, nullptr, "Button", "Cancel"), &cancel));
+    ASSERT_TRUE(GetWindowRect(FindWindowExA(dialog, nullptr, "Button", "OK"), &ok));
+    EXPECT_LT(cancel.left, ok.left) << "Cancel stands to the left of OK";
 
     // Cancel gives the panel's Connect button back.
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
-    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Click(dialog, "Cancel"));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
 }
@@ -178,7 +192,7 @@ TEST_F(MainWindow, ShowConnectDoesNothingUnlessDisconnected) {
 
 TEST_F(MainWindow, ConnectButtonWhileDisconnectedDisablesItselfAndAsksForTheDialog) {
     PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
-    SendMessageA(ConnectDialog(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Click(ConnectDialog(), "Cancel"));
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
     ASSERT_TRUE(IsWindowEnabled(button));
     SendMessageA(g_monitorPanel, WM_COMMAND, MAKEWPARAM(IDC_PANEL_CONNECT, BN_CLICKED),
@@ -189,7 +203,7 @@ TEST_F(MainWindow, ConnectButtonWhileDisconnectedDisablesItselfAndAsksForTheDial
 
 TEST_F(MainWindow, ConnectButtonWhileConnectingDoesNothing) {
     PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
-    SendMessageA(ConnectDialog(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Click(ConnectDialog(), "Cancel"));
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
     g_connectionState = CONN_CONNECTING;
     SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, reinterpret_cast<LPARAM>(button));

@@ -43,7 +43,7 @@ void ServerSession::Connect(uint16_t port) {
     HWND dialog = WaitForConnectDialog();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, port, FALSE);
-    SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+    ASSERT_TRUE(Click(dialog, "OK"));
 }
 
 void ServerSession::ConnectAndWait() {

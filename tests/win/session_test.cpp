@@ -122,7 +122,7 @@ TEST_F(SessionTest, TheAddressTypedInTheDialogIsUsedAndRemembered) {
     SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_SETADDRESS, 0,
                         MAKEIPADDRESS(127, 0, 0, 2));
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, server.Port(), FALSE);
-    SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+    ASSERT_TRUE(Click(dialog, "OK"));
     ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
     std::ifstream ini("quorvex.ini", std::ios::binary);
     std::stringstream text;
