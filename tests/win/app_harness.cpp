@@ -52,12 +52,14 @@ namespace {
 
 struct FindByTitle {
     const char* title;
+    const char* className;
     HWND found;
 };
 
 BOOL CALLBACK MatchTitle(HWND window, LPARAM lParam) {
     auto find = reinterpret_cast<FindByTitle*>(lParam);
-    if (WindowText(window) == find->title) {
+    if (WindowText(window) == find->title &&
+        (find->className == nullptr || ClassName(window) == find->className)) {
         find->found = window;
         return FALSE;
     }
@@ -66,8 +68,8 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM lParam) {
 
 }  // namespace
 
-HWND FindThreadWindow(const char* title) {
-    FindByTitle find = {title, nullptr};
+HWND FindThreadWindow(const char* title, const char* className) {
+    FindByTitle find = {title, className, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), MatchTitle, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
@@ -179,3 +181,34 @@ bool Click(HWND window, const std::string& text) {
     return false;
 }
 
+std::string MenuTexts(HMENU popup) {
+    std::string texts;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        // (GetMenuState mixes a pop-up's item count into its flags.)
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        GetMenuItemInfoA(popup, i, TRUE, &info);
+        char text[64] = "-";
+        if (!(info.fType & MFT_SEPARATOR))
+            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+        texts += (i ? " | " : "") + std::string(text);
+    }
+    return texts;
+}
+
+UINT MenuItemId(HMENU menu, const char* popup, const char* item) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub == nullptr || std::string(text) != popup)
+            continue;
+        for (int j = 0; j < GetMenuItemCount(sub); ++j) {
+            GetMenuStringA(sub, j, text, sizeof text, MF_BYPOSITION);
+            if (std::string(text) == item)
+                return GetMenuItemID(sub, j);
+        }
+    }
+    return 0;
+}

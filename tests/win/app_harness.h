@@ -26,8 +26,9 @@ bool PumpMessages(DWORD ms, const std::function<bool()>& done = nullptr);
 // call has been handled when it returns.
 void DispatchPending();
 
-// A visible or hidden top-level window of this thread with the given title.
-HWND FindThreadWindow(const char* title);
+// A visible or hidden top-level window of this thread with the given title
+// (and, when one is given, of the given class).
+HWND FindThreadWindow(const char* title, const char* className = nullptr);
 
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
@@ -45,3 +46,8 @@ std::string DefaultButton(HWND dialog);
 // hears BN_CLICKED); false when there is no such enabled button.
 bool Click(HWND window, const std::string& text);
 
+// The texts of a pop-up menu's items as the user reads them, a separator as
+// "-", joined by " | "; and the id of the item `item` of the pop-up `popup`
+// of `menu`, found by their texts (0 when there is none).
+std::string MenuTexts(HMENU popup);
+UINT MenuItemId(HMENU menu, const char* popup, const char* item);

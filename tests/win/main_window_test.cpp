@@ -1,11 +1,10 @@
-// The real main window in-process: its frame, menu and routing, the private
-// messages, a change of DPI, and CenterWindow.
+// The real main window in-process: its frame, the panel, the notification
+// icon's menu, the private messages, a change of DPI, and CenterWindow. The
+// main menu is walked in item_commands_test.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
-
-#include <initializer_list>
 
 #include "app/app.h"
 #include "app/dpi.h"
@@ -13,6 +12,7 @@
 #include "link/session.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
+#include "panel/tray_icon.h"
 #include "res/resource.h"
 
 namespace {
@@ -73,66 +73,26 @@ TEST_F(MainWindow, IsCentredOnTheDesktop) {
     EXPECT_EQ(rect.top, desktop.top + (desktop.bottom - desktop.top - 665) / 2);
 }
 
-struct MenuEntry {
-    UINT id;
-    const char* text;  // null: a separator
-};
-
-void ExpectMenuItems(HMENU popup, std::initializer_list<MenuEntry> entries) {
-    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(entries.size()));
-    int i = 0;
-    for (const MenuEntry& entry : entries) {
-        if (entry.text == nullptr) {
-            EXPECT_TRUE(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR);
-        } else {
-            char text[64] = "";
-            EXPECT_EQ(GetMenuItemID(popup, i), entry.id);
-            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-            EXPECT_STREQ(text, entry.text);
-        }
-        ++i;
-    }
-}
-
-TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
-    HMENU menu = GetMenu(window);
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    char text[64];
-    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "Tools");
-    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "About");
-
-    HMENU popup = GetSubMenu(menu, 0);
-    ExpectMenuItems(popup, {{40001, "New Item"},
-                            {40002, "Edit Item"},
-                            {40003, "Delete Item"},
-                            {40004, "Start Test"},
-                            {40005, "Stop Test"},
-                            {40006, "Settings"},
-                            {0, nullptr},
-                            {40007, "Quit"}});
-    popup = GetSubMenu(menu, 1);
-    ASSERT_EQ(GetMenuItemCount(popup), 2);
-    EXPECT_EQ(GetMenuItemID(popup, 0), 40008u);
-    EXPECT_EQ(GetMenuItemID(popup, 1), 40010u);
-    GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "About Quorvex");
-    GetMenuStringA(popup, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "User Manual");
-}
-
-// The notification icon's menu; the main menu and its titles stay as they are.
-TEST_F(MainWindow, NotificationIconMenuOpensSwitchesAlertsAndQuits) {
+// The notification icon's menu, walked by its texts.
+TEST_F(MainWindow, NotificationIconMenuBringsTheWindowBackSwitchesAlertsAndQuits) {
     HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
-    HMENU popup = GetSubMenu(menu, 0);
-    ExpectMenuItems(popup, {{IDM_TRAY_OPEN, "Open Quorvex Client"},
-                            {IDM_TRAY_SHOW_ALERTS, "Show Alerts"},
-                            {0, nullptr},
-                            {IDM_TRAY_QUIT, "Quit"}});
-    EXPECT_TRUE(GetMenuState(popup, IDM_TRAY_SHOW_ALERTS, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(MenuTexts(GetSubMenu(menu, 0)), "Open Quorvex Client | Show Alerts | - | Quit");
+    HWND tray = FindThreadWindow("", QX_TRAY_WINDOW_CLASS);
+    ASSERT_NE(tray, nullptr);
+    auto choose = [&](const char* text) {
+        SendMessageA(tray, WM_COMMAND, MenuItemId(menu, "", text), 0);
+    };
+    ShowWindow(window, SW_SHOWMINNOACTIVE);
+    choose("Open Quorvex Client");
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_TRUE(TrayAlertsShown());
+    choose("Show Alerts");
+    EXPECT_FALSE(TrayAlertsShown());
+    choose("Show Alerts");
+    EXPECT_TRUE(TrayAlertsShown());
+    choose("Quit");
+    EXPECT_TRUE(PumpMessages(2000, [&] { return !IsWindow(window); }));
     DestroyMenu(menu);
 }
 
