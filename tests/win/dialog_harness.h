@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -47,6 +48,23 @@ TestItem* AddItem(uint32_t itemId, const char* name, const char* host = "10.0.0.
 void MarkRow(int row, bool selected, bool focused);
 void SelectRow(int row);
 void AddEvent(const char* text);
+
+// Runs a command; the delete confirmation it asks (a modal box) is answered
+// `answer` once `beforeAnswer` has run, from a timer that the box's own
+// loop dispatches. The timer stops looking after about five seconds.
+void Answering(int answer, const std::function<void()>& command,
+               std::function<void()> beforeAnswer = nullptr);
+void DeleteAnswering(int answer, std::function<void()> beforeAnswer = nullptr);
+// What the last Answering saw.
+struct BoxAnswer {
+    int answer = IDNO;
+    std::function<void()> beforeAnswer;
+    bool seen = false;
+    std::string text;
+    int ticks = 0;
+    UINT_PTR timer = 0;
+};
+extern BoxAnswer g_box;
 
 // A dialog's field as the user meets it: how it takes input (FieldKind)
 // and, for a text field, how many characters it holds.

@@ -119,62 +119,6 @@ TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
     EXPECT_EQ(g_capture.sentFrames[2], FrameOf(MakeRequest(CODE_ITEM_STOP, 0x01020304)));
 }
 
-// Answers the modal delete confirmation from a timer that its own message
-// loop dispatches; stops looking after about five seconds.
-struct BoxAnswer {
-    int answer = IDNO;
-    std::function<void()> beforeAnswer;
-    bool seen = false;
-    std::string text;
-    int ticks = 0;
-    UINT_PTR timer = 0;
-};
-BoxAnswer g_box;
-
-std::string MessageBoxText(HWND box) {
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT))
-        if (ClassName(child) == "Static" && !WindowText(child).empty())
-            text = WindowText(child);
-    return text;
-}
-
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindThreadWindow("Item delete confirmation");
-    if (box == nullptr) {
-        if (++g_box.ticks > 250) {
-            KillTimer(nullptr, g_box.timer);
-            g_box.timer = 0;
-        }
-        return;
-    }
-    KillTimer(nullptr, g_box.timer);
-    g_box.timer = 0;
-    g_box.seen = true;
-    g_box.text = MessageBoxText(box);
-    if (g_box.beforeAnswer)
-        g_box.beforeAnswer();
-    PostMessageA(box, WM_COMMAND, g_box.answer, 0);
-}
-
-// Runs a command; a delete confirmation it asks is answered `answer`.
-void Answering(int answer, const std::function<void()>& command,
-               std::function<void()> beforeAnswer = nullptr) {
-    g_box = BoxAnswer();
-    g_box.answer = answer;
-    g_box.beforeAnswer = std::move(beforeAnswer);
-    g_box.timer = SetTimer(nullptr, 0, 20, AnswerBox);
-    command();
-    if (g_box.timer != 0)
-        KillTimer(nullptr, g_box.timer);
-}
-
-void DeleteAnswering(int answer, std::function<void()> beforeAnswer = nullptr) {
-    Answering(
-        answer, [] { MenuCommand(IDM_DELETE_ITEM); }, std::move(beforeAnswer));
-}
-
 BOOL CALLBACK FindShown(HWND window, LPARAM found) {
     if (window == g_mainWindow || !IsWindowVisible(window))
         return TRUE;

@@ -99,7 +99,7 @@ TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
 
     // The ack notice came back unchanged, the plain event did not: the next
     // frame is the request of Reload Events.
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
     const std::vector<std::string> frames = WaitForFrames(5);
     ASSERT_EQ(frames.size(), 5u);
     Pkt ack = {};
@@ -158,7 +158,7 @@ TEST_F(SessionTest, DisconnectButtonClosesAndReopensTheDialog) {
     StartServer("serve off\nwait-request 7\nsend-pkt code=0 id=1 name=web host=h type=1 port=80\n");
     ConnectAndWait();
     ASSERT_TRUE(PumpMessages(5000, [] { return RowCount(g_itemsList) == 1; }));
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, 0);
+    ASSERT_TRUE(Click(g_monitorPanel, "Disconnect"));
     EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
     EXPECT_EQ(RowCount(g_itemsList), 0);
     EXPECT_EQ(LastLogLine(), "Server connection closed");
