@@ -88,31 +88,21 @@ std::string ClassName(HWND window) {
 
 namespace {
 
-// Shown as the user sees it: the window and every parent up to `top` visible
-// by their own style (the tests' main window itself stays hidden).
-bool ShownIn(HWND control, HWND top) {
-    for (HWND w = control; w != nullptr && w != top; w = GetParent(w))
-        if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE))
-            return false;
-    return true;
-}
-
-struct Descendants {
-    HWND top;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK AddShown(HWND child, LPARAM lParam) {
-    auto d = reinterpret_cast<Descendants*>(lParam);
-    if (ShownIn(child, d->top))
-        d->found.push_back(child);
-    return TRUE;
+// The children, grandchildren and so on that are shown by their own style
+// and their parents' (the tests' main window itself stays hidden).
+void AddShown(HWND parent, std::vector<HWND>& found) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) {
+            found.push_back(child);
+            AddShown(child, found);
+        }
+    }
 }
 
 std::vector<HWND> ShownDescendants(HWND top) {
-    Descendants d = {top, {}};
-    EnumChildWindows(top, AddShown, reinterpret_cast<LPARAM>(&d));
-    return d.found;
+    std::vector<HWND> found;
+    AddShown(top, found);
+    return found;
 }
 
 void Type(HWND field, const std::string& text) {
