@@ -142,8 +142,8 @@ TEST_F(SessionTest, ServerCloseEmptiesTheListsAndReopensTheDialog) {
         "serve off\n"
         "wait-request 7\n"
         "send-pkt code=0 id=1 name=web host=h type=1 port=80 started=1 up=1\n"
-        "send-pkt code=7 evText=Up\n"
-        "sleep 300\n"
+        "send-pkt code=8 evText=Up\n"
+        "wait-request 8\n"  // the client has its rows when it acknowledges
         "close\n");
     ConnectAndWait();
     ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_DISCONNECTED; }));
