@@ -90,24 +90,16 @@ namespace {
 
 // The children, grandchildren and so on that are shown by their own style
 // and their parents' (the tests' main window itself stays hidden).
-void AddShown(HWND parent, std::vector<HWND>& found) {
+std::vector<HWND> ShownDescendants(HWND parent) {
+    std::vector<HWND> found;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) {
             found.push_back(child);
-            AddShown(child, found);
+            for (HWND grandchild : ShownDescendants(child))
+                found.push_back(grandchild);
         }
     }
-}
-
-std::vector<HWND> ShownDescendants(HWND top) {
-    std::vector<HWND> found;
-    AddShown(top, found);
     return found;
-}
-
-void Type(HWND field, const std::string& text) {
-    for (char c : text)
-        SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
 }
 
 }  // namespace
@@ -146,7 +138,8 @@ std::string FieldKind(HWND field) {
     const std::string before = WindowText(field);
     const std::string typed = "a1" + std::string(40, 'W');
     SetWindowTextA(field, "");
-    Type(field, typed);
+    for (char c : typed)
+        SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
     const std::string taken = WindowText(field);
     SetWindowTextA(field, before.c_str());
     if (taken == typed)
@@ -174,15 +167,9 @@ bool Click(HWND window, const std::string& text) {
 std::string MenuTexts(HMENU popup) {
     std::string texts;
     for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-        // (GetMenuState mixes a pop-up's item count into its flags.)
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE;
-        GetMenuItemInfoA(popup, i, TRUE, &info);
-        char text[64] = "-";
-        if (!(info.fType & MFT_SEPARATOR))
-            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-        texts += (i ? " | " : "") + std::string(text);
+        char text[64] = "";
+        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+        texts += (i ? " | " : "") + std::string(text[0] ? text : "-");  // a separator has none
     }
     return texts;
 }
