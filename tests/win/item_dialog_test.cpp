@@ -80,7 +80,6 @@ TestItemConfig FullConfig() {
 
 TEST_F(ItemDialog, NewModeOpensWithItsDefaults) {
     ASSERT_NE(OpenNew(), nullptr);
-    EXPECT_EQ(Text(IDC_ITEM_HEADING), "Please fill in details for new test item");
     EXPECT_EQ(Selection(), 0);
     EXPECT_EQ(Text(IDC_ITEM_TEST_TYPE), "ICMP Ping");
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_ITEM_TEST_TYPE, CB_GETCOUNT, 0, 0), 2);
