@@ -104,8 +104,8 @@ void DeleteAnswering(int answer, std::function<void()> beforeAnswer) {
         answer, [] { MenuCommand(IDM_DELETE_ITEM); }, std::move(beforeAnswer));
 }
 
-void ExpectFields(HWND dialog, std::initializer_list<Field> fields) {
-    for (const Field& f : fields) {
+void ExpectFields(HWND dialog, std::initializer_list<ShownField> fields) {
+    for (const ShownField& f : fields) {
         EXPECT_EQ(FieldKind(GetDlgItem(dialog, f.id)), f.kind) << "control " << f.id;
         if (f.limit != 0) {
             EXPECT_EQ(SendDlgItemMessageA(dialog, f.id, EM_GETLIMITTEXT, 0, 0), f.limit)

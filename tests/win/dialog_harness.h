@@ -68,12 +68,12 @@ extern BoxAnswer g_box;
 
 // A dialog's field as the user meets it: how it takes input (FieldKind)
 // and, for a text field, how many characters it holds.
-struct Field {
+struct ShownField {
     int id;
     const char* kind;
     LRESULT limit;  // 0: not a text field
 };
-void ExpectFields(HWND dialog, std::initializer_list<Field> fields);
+void ExpectFields(HWND dialog, std::initializer_list<ShownField> fields);
 
 // The About box, settings dialog and item dialog, by handle global, or the
 // command ids that open them.

@@ -86,9 +86,6 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     EXPECT_EQ(g_itemDialog, nullptr);
 
     MarkRow(1, true, true);
-    int row = -1;
-    ASSERT_NE(GetSelectedItem(&row), nullptr);
-    EXPECT_EQ(row, 1);
     MenuCommand(IDM_START_TEST);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 6)));

@@ -77,7 +77,7 @@ TestItemConfig FullConfig() {
     return c;
 }
 
-TEST_F(ItemDialog, NewModeOpensWithItsDefaults) {
+TEST_F(ItemDialog, NewModeOpensWithItsTextsAndDefaults) {
     ASSERT_NE(OpenNew(), nullptr);
     EXPECT_EQ(Selection(), 0);
     EXPECT_EQ(Text(IDC_ITEM_TEST_TYPE), "ICMP Ping");
@@ -91,10 +91,7 @@ TEST_F(ItemDialog, NewModeOpensWithItsDefaults) {
     EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ITEM_MAIL_DOWN), BST_UNCHECKED);
     EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ITEM_MAIL_UP), BST_UNCHECKED);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ITEM_NAME));
-}
-
-TEST_F(ItemDialog, ReadsAsTheUserSeesItAndItsFieldsTakeWhatTheRecordHolds) {
-    ASSERT_NE(OpenNew(), nullptr);
+    // What the user reads, and fields that take what the record holds.
     EXPECT_EQ(ShownTexts(dialog),
               (std::vector<std::string>{
                   "Test Item Configuration", "Cancel", "Description:", "Hostname or IP address:",
@@ -104,15 +101,13 @@ TEST_F(ItemDialog, ReadsAsTheUserSeesItAndItsFieldsTakeWhatTheRecordHolds) {
                   "Send Email on Host Up",
                   "Test Interval (Seconds):", "Test Timeout (Seconds):", "Test Type:"}));
     EXPECT_EQ(DefaultButton(dialog), "Save");
-    ExpectFields(dialog, {{IDC_ITEM_NAME, "text", 79},
-                          {IDC_ITEM_HOST, "text", 79},
-                          {IDC_ITEM_TEST_TYPE, "choice", 0},
-                          {IDC_ITEM_PORT, "digits", 5},
-                          {IDC_ITEM_INTERVAL, "digits", 5},
-                          {IDC_ITEM_TIMEOUT, "digits", 2},
-                          {IDC_ITEM_RETRIES, "digits", 1},
-                          {IDC_ITEM_MAIL_DOWN, "check box", 0},
-                          {IDC_ITEM_MAIL_UP, "check box", 0}});
+    const std::initializer_list<ShownField> fields = {
+        {IDC_ITEM_NAME, "text", 79},       {IDC_ITEM_HOST, "text", 79},
+        {IDC_ITEM_TEST_TYPE, "choice", 0}, {IDC_ITEM_PORT, "digits", 5},
+        {IDC_ITEM_INTERVAL, "digits", 5},  {IDC_ITEM_TIMEOUT, "digits", 2},
+        {IDC_ITEM_RETRIES, "digits", 1},   {IDC_ITEM_MAIL_DOWN, "check box", 0},
+        {IDC_ITEM_MAIL_UP, "check box", 0}};
+    ExpectFields(dialog, fields);
 }
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
@@ -300,8 +295,7 @@ TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
     EXPECT_EQ(g_itemDialog, nullptr);
     ASSERT_NE(OpenNew(), nullptr);
     SendMessageA(dialog, WM_CLOSE, 0, 0);  // the system posts Cancel for it
-    PumpMessages(2000, [this] { return !IsWindow(dialog); });
-    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(PumpMessages(2000, [this] { return !IsWindow(dialog); }));
     EXPECT_EQ(g_itemDialog, nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }

@@ -98,7 +98,6 @@ TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
     EXPECT_EQ(Title(), "General Settings");
     ASSERT_NE(g_settingsPage, nullptr);
     EXPECT_EQ(GetParent(g_settingsPage), frame);
-    EXPECT_TRUE(IsWindowVisible(g_settingsPage));
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "2111");
     EXPECT_EQ(FieldKind(GetDlgItem(g_settingsPage, IDC_GENERAL_GUI_PORT)), "digits");
     EXPECT_EQ(ShownTexts(frame), (std::vector<std::string>{
@@ -132,13 +131,12 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
                   "Email Settings", "Password:", "SMTP port:", "SMTP server name:",
                   "SMTP server requires authentication", "Save",
                   "Source email address to use when sending mail to admin:", "Username:"}));
-    ExpectFields(g_settingsPage, {{IDC_EMAIL_ADMIN, "text", 79},
-                                  {IDC_EMAIL_SOURCE, "text", 79},
-                                  {IDC_EMAIL_SMTP_SERVER, "text", 79},
-                                  {IDC_EMAIL_USER, "text", 79},
-                                  {IDC_EMAIL_PASSWORD, "hidden text", 79},
-                                  {IDC_EMAIL_SMTP_PORT, "digits", 5},
-                                  {IDC_EMAIL_AUTH, "check box", 0}});
+    const std::initializer_list<ShownField> fields = {
+        {IDC_EMAIL_ADMIN, "text", 79},           {IDC_EMAIL_SOURCE, "text", 79},
+        {IDC_EMAIL_SMTP_SERVER, "text", 79},     {IDC_EMAIL_USER, "text", 79},
+        {IDC_EMAIL_PASSWORD, "hidden text", 79}, {IDC_EMAIL_SMTP_PORT, "digits", 5},
+        {IDC_EMAIL_AUTH, "check box", 0}};
+    ExpectFields(g_settingsPage, fields);
 }
 
 TEST_F(Settings, SelectingConfigurationKeepsPageAndTitle) {
@@ -202,8 +200,7 @@ TEST_F(Settings, TheCloseBoxCancels) {
     ASSERT_NE(Open(), nullptr);
     SetField(IDC_GENERAL_GUI_PORT, "3000");
     SendMessageA(frame, WM_CLOSE, 0, 0);  // the system posts Cancel for it
-    PumpMessages(2000, [this] { return !IsWindow(frame); });
-    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_TRUE(PumpMessages(2000, [this] { return !IsWindow(frame); }));
     EXPECT_EQ(g_settingsDialog, nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_settingsCopy.guiPort, 3000);
