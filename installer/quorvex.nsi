@@ -14,6 +14,14 @@
 ; An earlier install for all users (Program Files, uninstall entry under HKLM)
 ; is named in a message that says how to remove it; it is never changed. A
 ; silent install goes on past that message and leaves the old copy alone.
+;
+; Neither the setup nor the uninstaller works around a running program (it
+; usually runs, in the notification area): a message asks the user to quit
+; it, Retry looks again and Cancel stops with nothing changed; silently they
+; stop at once with exit code 2. The uninstaller removes the program's files
+; first, all or none, and the shortcuts and the uninstall entry only after
+; them: a file that another program holds (a PDF viewer showing the manual)
+; stops it with exit code 2 before anything is removed.
 Unicode true
 SetCompressor /SOLID lzma
 
@@ -33,6 +41,10 @@ InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 RequestExecutionLevel user
 ShowInstDetails show
+; A file that cannot be written offers Retry or Cancel, never Ignore, and a
+; silent setup stops there: an upgrade is never left half done behind a
+; success.
+AllowSkipFiles off
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey "ProductName" "${VERSION_TEXT}"
@@ -47,7 +59,28 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; While the program runs, its quorvex.exe can be neither replaced nor
+; removed: it holds its single-instance mutex from its start to its end. One
+; started after this check is still found where its quorvex.exe stays.
+!macro WAIT_FOR_QUIT UN WHAT
+Function ${UN}WaitForQuit
+again:
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "QuorvexReenterCheck") p .r0'
+  IntPtrCmp $0 0 done
+  System::Call 'kernel32::CloseHandle(p r0)'
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+    "${PRODUCT} is running. Quit it first: right-click its icon in the notification area and choose $\"Quit$\", or close its window.$\r$\n$\r$\nPress Retry once it has quit, or Cancel to stop the ${WHAT} without changing anything." \
+    /SD IDCANCEL IDRETRY again
+  SetErrorLevel 2
+  Quit
+done:
+FunctionEnd
+!macroend
+!insertmacro WAIT_FOR_QUIT "" "setup"
+!insertmacro WAIT_FOR_QUIT "un." "uninstall"
+
 Function .onInit
+  Call WaitForQuit
   ; An install for all users left its uninstall entry under HKLM, or at
   ; least its files in Program Files.
   ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
@@ -89,14 +122,55 @@ Section "Install"
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoRepair" 1
 SectionEnd
 
+; Stops the uninstall, leaving what is left as it is, uninstall entry and
+; shortcuts included, so that it can be run again: the file $0 is in use.
+Function un.InUse
+  MessageBox MB_OK|MB_ICONSTOP \
+    "$0 is in use, so ${PRODUCT} cannot be uninstalled now. Quit the program that uses it (${PRODUCT} itself, or a viewer showing the manual), then uninstall again." \
+    /SD IDOK
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
+; A file that another program holds open without letting it be deleted
+; cannot be opened for deleting either, which tells before anything goes.
+Function un.StopIfHeld
+  IfFileExists $0 0 free
+  System::Call 'kernel32::CreateFileW(w r0, i 0x00010000, i 7, p 0, i 3, i 0, p 0) p .r1'
+  IntPtrCmp $1 -1 held
+  System::Call 'kernel32::CloseHandle(p r1)'
+  Return
+held:
+  Call un.InUse
+free:
+FunctionEnd
+
+!macro UN_STOP_IF_LEFT FILE
+  StrCpy $0 "${FILE}"
+  IfFileExists $0 0 +2
+  Call un.InUse
+!macroend
+
+Function un.onInit
+  Call un.WaitForQuit
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext current
+  ; The program's files go first, and the rest only once they are gone.
+  ; quorvex.exe stays while it runs (started since un.onInit) or is held:
+  ; then nothing has gone yet. The manual, which a viewer may hold, is
+  ; looked at before that.
+  StrCpy $0 "$INSTDIR\QuorvexManual.pdf"
+  Call un.StopIfHeld
+  Delete "$INSTDIR\quorvex.exe"
+  !insertmacro UN_STOP_IF_LEFT "$INSTDIR\quorvex.exe"
+  Delete "$INSTDIR\QuorvexManual.pdf"
+  !insertmacro UN_STOP_IF_LEFT "$INSTDIR\QuorvexManual.pdf"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT} User Manual.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
-  Delete "$INSTDIR\quorvex.exe"
-  Delete "$INSTDIR\QuorvexManual.pdf"
   ; The user's settings go only when the user says so.
   IfFileExists "$INSTDIR\quorvex.ini" 0 settings_done
   MessageBox MB_YESNO|MB_ICONQUESTION \

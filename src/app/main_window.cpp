@@ -14,18 +14,24 @@
 #include "app/app.h"
 #include "app/dpi.h"
 #include "dialogs/about_dialog.h"
-#include "link/connect_dialog.h"
+#include "dialogs/connect_dialog.h"
 #include "link/frame_io.h"
 #include "link/frame_trace.h"
+#include "link/record_memory.h"
 #include "link/server_connection.h"
 #include "link/server_lists.h"
 #include "link/server_messages.h"
+#include "link/server_mirror.h"
 #include "link/server_transport.h"
 #include "link/session.h"
+#include "link/status_report.h"
 #include "net/socket.h"
 #include "panel/event_depth.h"
 #include "panel/item_commands.h"
+#include "panel/list_batch.h"
 #include "panel/monitor_panel.h"
+#include "panel/server_lists_view.h"
+#include "panel/status_log.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
 
@@ -46,28 +52,48 @@ BOOL CALLBACK AddToExtent(HWND control, LPARAM lParam) {
     return TRUE;
 }
 
-// Grows the main window until its client area holds every control of the
-// panel; a window that already holds them keeps its size. (The panel's own
-// rectangle ends a little to the right of its last control.) True when it
-// grew.
+// Cuts the panel to the main window's client area where it reaches past it.
+void ClipPanel(HWND window) {
+    RECT panel, client;
+    GetWindowRect(g_monitorPanel, &panel);
+    GetClientRect(window, &client);
+    const int width = panel.right - panel.left, height = panel.bottom - panel.top;
+    if (width <= client.right && height <= client.bottom)
+        return;
+    SetWindowPos(g_monitorPanel, nullptr, 0, 0, width < client.right ? width : client.right,
+                 height < client.bottom ? height : client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Grows the main window until its client area holds the panel: every
+// control, and the panel's own rectangle, which ends a little to the right
+// of and below its last control. A window that already holds it keeps its
+// size. At 96 DPI the window keeps the size it is given unless a control
+// would not fit: there the panel's 471 dialog units are 706.5 pixels, drawn
+// as 707 in a client area of 706, and that pixel of background is cut from
+// the panel instead. True when the window grew.
 bool FitToPanel(HWND window) {
     RECT extent = {}, client, frame;
     if (g_monitorPanel == nullptr)
         return false;
     EnumChildWindows(g_monitorPanel, AddToExtent, reinterpret_cast<LPARAM>(&extent));
-    if (IsRectEmpty(&extent))
-        return false;
+    if (WindowDpi(window) != USER_DEFAULT_SCREEN_DPI) {
+        RECT panel;
+        GetWindowRect(g_monitorPanel, &panel);
+        UnionRect(&extent, &extent, &panel);
+    }
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&extent), 2);
     GetClientRect(window, &client);
     const int growX = extent.right - client.right;
     const int growY = extent.bottom - client.bottom;
-    if (growX <= 0 && growY <= 0)
-        return false;
-    GetWindowRect(window, &frame);
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + (growX > 0 ? growX : 0),
-                 frame.bottom - frame.top + (growY > 0 ? growY : 0),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return true;
+    if (growX > 0 || growY > 0) {
+        GetWindowRect(window, &frame);
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + (growX > 0 ? growX : 0),
+                     frame.bottom - frame.top + (growY > 0 ? growY : 0),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ClipPanel(window);
+    return growX > 0 || growY > 0;
 }
 
 LRESULT OnCreate(HWND window) {
@@ -112,6 +138,7 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     ScalePanelForDpi(LOWORD(wParam));
     FitToPanel(window);
+    TrayDpiChanged(LOWORD(wParam));
     return 0;
 }
 
@@ -153,6 +180,19 @@ LRESULT OnStartSync() {
     return 0;
 }
 
+// The connection's news for the user: both messages are posted, so the
+// synchronisation and the connect dialog come once the current message has
+// been handled.
+void OnConnectionEstablished() {
+    TrayConnectionChanged(false);
+    PostMessageA(g_mainWindow, WM_START_SYNC, 0, 0);
+}
+
+void OnConnectionEnded(bool lost) {
+    TrayConnectionChanged(lost);
+    PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
+}
+
 void DeleteGdiObject(HGDIOBJ* object) {
     if (*object != nullptr)
         DeleteObject(*object);
@@ -168,6 +208,20 @@ LRESULT OnDestroy() {
     PostQuitMessage(0);
     return 0;
 }
+
+// The records behind the list rows come from the process heap, where the
+// list views keep their own tables. Under Wine those tables move as they
+// grow and leave free blocks behind, which stay resident; the records fill
+// them (a fifth less memory a row, measured with 50,000 and 400,000 events).
+void* ProcessHeapAllocate(size_t bytes) {
+    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
+}
+
+void ProcessHeapRelease(void* record) {
+    HeapFree(GetProcessHeap(), 0, record);
+}
+
+const RecordHeap kProcessHeap = {ProcessHeapAllocate, ProcessHeapRelease};
 
 }  // namespace
 
@@ -225,14 +279,24 @@ HWND StartApplication(HINSTANCE instance, int show) {
 
     SetFrameTransport(ServerTransportSend);
     SetServerMessageHandler(HandleServerMessage);
-    SetConnectButtonHandler(SetConnectButton);
-    // A trace that cannot be opened is no reason not to start.
-    if (const char* tracePath = std::getenv("QUORVEX_TRACE"))
-        OpenFrameTrace(tracePath);
+    SetStatusReporter(LogStatus);
+    SetRecordHeap(&kProcessHeap);
+    SetMirrorView(ServerListsView());
+    SetConnectionHandlers({SetConnectButton, OnConnectionEstablished, OnConnectionEnded,
+                           BeginListBatch, EndListBatch});
+    // A trace that cannot be opened is no reason not to start; the status
+    // log that says so exists once the main window does.
+    char traceFailure[MAX_PATH + 64] = "";
+    const char* tracePath = std::getenv("QUORVEX_TRACE");
+    if (tracePath != nullptr && tracePath[0] != '\0' &&
+        !OpenFrameTrace(tracePath, FrameTraceCap(std::getenv("QUORVEX_TRACE_MAX_MB"))))
+        snprintf(traceFailure, sizeof traceFailure, "Cannot open the trace file %s", tracePath);
 
     HWND window = CreateMainWindow(instance);
     if (window == nullptr)
         return nullptr;
+    if (traceFailure[0] != '\0')
+        LogStatus(traceFailure);
     g_mainWindow = window;
     ShowWindow(window, show);
     UpdateWindow(window);

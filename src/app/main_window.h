@@ -24,7 +24,7 @@ HFONT CreateTitleFont(HWND window);
 
 // Everything WinMain does before its message loop: the white brush, the
 // window class, the seams (the framing's transport and message handler, the
-// Connect button's handler), the frame trace
+// status log's reporter, the connection's handlers), the frame trace
 // when QUORVEX_TRACE names a file, the main window (shown with `show`) and
 // the title font. Returns the main window, or null when it could not be
 // created (the white brush then stays for the caller to ignore).

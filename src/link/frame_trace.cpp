@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -11,6 +13,31 @@
 namespace {
 
 FILE* g_traceFile;
+uint64_t g_traceCap;
+uint64_t g_traceBytes;  // in the file, from earlier runs too
+
+// The file is written in text mode: on Windows every line end takes two bytes.
+#ifdef _WIN32
+constexpr size_t LINE_END_BYTES = 2;
+#else
+constexpr size_t LINE_END_BYTES = 1;
+#endif
+
+uint64_t BytesOnDisk(const char* text, size_t length) {
+    uint64_t bytes = length;
+    for (size_t i = 0; i < length; ++i)
+        bytes += text[i] == '\n' ? LINE_END_BYTES - 1 : 0;
+    return bytes;
+}
+
+uint64_t FileSize(FILE* file) {
+#ifdef _WIN32
+    const long long size = _fseeki64(file, 0, SEEK_END) == 0 ? _ftelli64(file) : -1;
+#else
+    const long long size = fseeko(file, 0, SEEK_END) == 0 ? ftello(file) : -1;
+#endif
+    return size > 0 ? static_cast<uint64_t>(size) : 0;
+}
 
 // A settings record, from the client (get, set) or from the server (its
 // answer to a get), carries the SMTP password at the same offset. The whole
@@ -46,12 +73,26 @@ void FormatStamp(char* out, size_t size) {
 
 }  // namespace
 
-bool OpenFrameTrace(const char* path) {
+uint64_t FrameTraceCap(const char* megabytes) {
+    if (megabytes == nullptr || megabytes[0] < '0' || megabytes[0] > '9')
+        return FRAME_TRACE_DEFAULT_CAP;
+    char* end = nullptr;
+    const unsigned long long mb = std::strtoull(megabytes, &end, 10);
+    if (*end != '\0' || mb == 0)
+        return FRAME_TRACE_DEFAULT_CAP;
+    return mb < (1ull << 40) ? mb << 20 : UINT64_MAX;
+}
+
+bool OpenFrameTrace(const char* path, uint64_t capBytes) {
     CloseFrameTrace();
     if (path == nullptr || path[0] == '\0')
         return false;
     g_traceFile = std::fopen(path, "a");
-    return g_traceFile != nullptr;
+    if (g_traceFile == nullptr)
+        return false;
+    g_traceCap = capBytes;
+    g_traceBytes = FileSize(g_traceFile);
+    return true;
 }
 
 void CloseFrameTrace() {
@@ -99,7 +140,26 @@ void TraceFrame(const char* direction, const uint8_t* frame, size_t length) {
         char stamp[48];
         FormatStamp(stamp, sizeof stamp);
         const std::string text = FormatFrameTrace(stamp, direction, frame, length);
-        std::fwrite(text.data(), 1, text.size(), g_traceFile);
+        // The last line always has room: a frame is written only if it leaves it.
+        char last[160];
+        std::snprintf(last, sizeof last,
+                      "%s trace stopped: the file reached its cap of %llu bytes"
+                      " (QUORVEX_TRACE_MAX_MB)\n",
+                      stamp, static_cast<unsigned long long>(g_traceCap));
+        const uint64_t bytes = BytesOnDisk(text.data(), text.size());
+        const uint64_t lastBytes = BytesOnDisk(last, std::strlen(last));
+        if (g_traceBytes + bytes + lastBytes <= g_traceCap) {
+            std::fwrite(text.data(), 1, text.size(), g_traceFile);
+            g_traceBytes += bytes;
+        } else {
+            // The cap is reached: the last line, and nothing more this run.
+            // Only a file that earlier runs filled has no room for it, and
+            // there their own last line says so.
+            if (g_traceBytes + lastBytes <= g_traceCap)
+                std::fputs(last, g_traceFile);
+            CloseFrameTrace();
+            return;
+        }
         std::fflush(g_traceFile);  // a trace must survive the crash it is meant to explain
     } catch (...) {
     }

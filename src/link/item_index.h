@@ -24,6 +24,8 @@ public:
     TestItem* First(uint32_t itemId) const;
     // The row of a filed record, or -1.
     int RowOf(const TestItem* item) const;
+    // The record of a row, or nullptr past the last row.
+    TestItem* At(size_t row) const { return row < rows_.size() ? rows_[row] : nullptr; }
     void Clear();
     size_t Size() const { return rows_.size(); }
 

@@ -1,9 +1,10 @@
 // The one TCP connection to the Quorvex Server: connecting, the socket
 // layer's events for it, the user's disconnect, and emptying the lists when
-// it ends. The connect dialog opens again whenever the connection ends.
+// it ends. What the user sees of it (the Connect button, the connect dialog
+// opening again, the synchronisation that follows a connection, the drawing
+// of what a receive changed) belongs to the layers above, which register
+// their handlers at start-up.
 #pragma once
-
-#include <windows.h>
 
 #include <cstdint>
 
@@ -13,18 +14,33 @@
 // receive's worth of bytes.
 extern char g_serverReceiveBuffer[RECEIVE_CHUNK];
 
-// Starts an attempt with the address and port in the dialog (when given) or
-// in g_clientConfig.
-void ConnectToServer(HWND dialog);
+// Starts an attempt with the address and port in g_clientConfig (the connect
+// dialog stores what the user typed there first).
+void ConnectToServer();
 
 int ServerSocketCallback(uint32_t context, uint32_t event, uint32_t value, uint32_t, uint32_t);
 
 // The Disconnect button: closes the connection and returns to the connect dialog.
 void DisconnectFromServer();
 
-// The panel's Connect / Disconnect button follows the connection through a
-// handler that the panel's owner registers at start-up: caption null keeps
-// the caption. Without a handler nothing is shown.
-using ConnectButtonHandler = void (*)(const char* caption, BOOL enabled);
-void SetConnectButtonHandler(ConnectButtonHandler handler);
-void UpdateConnectButton(const char* caption, BOOL enabled);
+// What the connection tells the layers above; any member may be null.
+struct ConnectionHandlers {
+    // The Connect / Disconnect button: its caption (null keeps it) and
+    // whether it is enabled.
+    void (*connectButton)(const char* caption, bool enabled);
+    // Established: the synchronisation sequence is to run once the current
+    // message has been handled.
+    void (*established)();
+    // Ended, or an attempt failed after it started: the connect dialog is to
+    // open again. `lost` when an established connection ended other than by
+    // the user's Disconnect.
+    void (*ended)(bool lost);
+    // Around the messages of one receive, so that what they change is drawn
+    // together.
+    void (*receiveBegins)();
+    void (*receiveEnds)();
+};
+void SetConnectionHandlers(const ConnectionHandlers& handlers);
+
+// Through the registered handler; nothing without one.
+void UpdateConnectButton(const char* caption, bool enabled);

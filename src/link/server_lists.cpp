@@ -3,7 +3,7 @@
 // connection ends or the program closes.
 #include "link/server_lists.h"
 
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 
 void ClearServerLists() {
     ClearItemRows();

@@ -1,6 +1,8 @@
-// The server message dispatcher: the only place where the client's mirror of the
-// server (item rows, event rows, the settings copy) changes on the server's
-// word. Called once per complete payload by the frame reassembler.
+// The server message dispatcher: the only place where the client's mirror of
+// the server (items, events, the settings copy) changes on the server's
+// word. Called once per complete payload by the frame reassembler. It
+// changes the mirror only; the mirror tells its view, and the status lines
+// go to the registered reporter, so the dispatcher needs no window.
 //
 // Payloads are copied into zero-filled records first, so a short payload is
 // never read past its end, and every text is read only up to the end of its
@@ -8,10 +10,9 @@
 #include "link/server_messages.h"
 
 #include "link/frame_io.h"
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
-#include "panel/status_log.h"
-#include "panel/tray_icon.h"
+#include "link/status_report.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ void LogResponseText(const Pkt& pkt) {
     // Logged exactly as sent (also when empty), never used as a format.
     char text[sizeof pkt.text + 1];
     CopyFieldText(text, pkt.text);
-    LogStatus(text);
+    ReportStatus(text);
 }
 
 void OnItemAnnounced(const Pkt& pkt) {
@@ -30,54 +31,41 @@ void OnItemAnnounced(const Pkt& pkt) {
         item->started = pkt.started;
         item->up = pkt.up;
     }
-    // Memory for the row (the list's or the index's) can run out too.
+    // Memory for the row (the mirror's or the list's) can run out too.
     if (item == nullptr || !AddItemRow(item, 0))
-        LogStatus("Failed to allocated test item in client memory");
+        ReportStatus("Failed to allocated test item in client memory");
 }
 
 void OnItemStatus(const Pkt& pkt) {
-    int row;
-    TestItem* item = FindItemRow(pkt.itemId, &row);
-    if (item == nullptr)
+    size_t row;
+    if (FindItemRow(pkt.itemId, &row) == nullptr)
         return;
-    const uint32_t oldStarted = item->started, oldUp = item->up;
-    item->up = pkt.up;
-    item->started = 1;
-    TrayItemChanged(*item, oldStarted, oldUp, true);
     char text[sizeof pkt.text + 1];
     CopyFieldText(text, pkt.text);
-    SetItemStatusText(row, text);
+    SetItemState(row, 1, pkt.up, text, true);
 }
 
 // Returns false when the event could not be kept (its copy or its row).
 bool OnEvent(const Pkt& pkt) {
-    EventRecord* copy = NewEventCopy(pkt.event);
-    if (copy == nullptr || !AddEventRow(copy, 1)) {
-        LogStatus("failed to allocate memory for event");
+    if (!AddEventRow(pkt.event, 1)) {
+        ReportStatus("failed to allocate memory for event");
         return false;
     }
     return true;
 }
 
 void OnItemResponse(const Pkt& pkt) {
-    int row;
+    size_t row;
     TestItem* item = pkt.param == 0 ? FindItemRow(pkt.itemId, &row) : nullptr;
     if (item != nullptr) {
         switch (pkt.code) {
         case CODE_ITEM_EDIT:
             item->config = pkt.config;
-            RefreshItemRow(item, row);
+            RefreshItemRow(row);
             break;
-        case CODE_ITEM_DELETE: DeleteItemRow(item, row); break;
-        case CODE_ITEM_START: SetItemStatusText(row, "Started"); break;
-        case CODE_ITEM_STOP: {
-            const uint32_t oldStarted = item->started, oldUp = item->up;
-            item->started = 0;
-            item->up = 0;
-            TrayItemChanged(*item, oldStarted, oldUp, false);
-            SetItemStatusText(row, "Stopped");
-            break;
-        }
+        case CODE_ITEM_DELETE: DeleteItemRow(row); break;
+        case CODE_ITEM_START: SetItemState(row, item->started, item->up, "Started", false); break;
+        case CODE_ITEM_STOP: SetItemState(row, 0, 0, "Stopped", false); break;
         }
     }
     LogResponseText(pkt);

@@ -4,8 +4,8 @@
 #include "link/server_transport.h"
 
 #include "link/session.h"
+#include "link/status_report.h"
 #include "net/socket.h"
-#include "panel/status_log.h"
 
 int ServerTransportSend(const uint8_t* frame, size_t length) {
     // A connection that ended (or never opened) drops its frames quietly:
@@ -13,7 +13,7 @@ int ServerTransportSend(const uint8_t* frame, size_t length) {
     if (!SocketCanQueue(g_serverConnection))
         return SOCK_NOT_OPEN;
     if (SocketQueueRoom(g_serverConnection) < length) {
-        LogStatus("Send queue full, command not sent");
+        ReportStatus("Send queue full, command not sent");
         return SOCK_NO_RESOURCES;
     }
     uint32_t queued = 0;

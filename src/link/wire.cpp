@@ -10,6 +10,12 @@ const char* TestTypeText(uint32_t testType) {
     return testType < count ? testTypeNames[testType] : "Unknown";
 }
 
+const char* ItemStatusText(uint32_t started, uint32_t up) {
+    if (started == 0)
+        return "Stopped";
+    return up != 0 ? "Up" : "Down";
+}
+
 Pkt MakeRequest(uint32_t code, uint32_t itemId, uint32_t param) {
     Pkt pkt;
     std::memset(&pkt, 0, sizeof pkt);

@@ -169,6 +169,10 @@ extern const char* const testTypeNames[];
 // The text shown for a testType; "Unknown" for a value outside the table.
 const char* TestTypeText(uint32_t testType);
 
+// The Status text of an item from its flags: "Stopped" when not started,
+// else "Up" or "Down" by the up flag.
+const char* ItemStatusText(uint32_t started, uint32_t up);
+
 // A request Pkt as every command builds it: zero-filled, then kind
 // KIND_REQUEST and the given code, item id and param.
 Pkt MakeRequest(uint32_t code, uint32_t itemId = 0, uint32_t param = 0);

@@ -6,34 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-ItemState ItemStateOf(uint32_t started, uint32_t up) {
-    if (started == 0)
-        return ItemState::Stopped;
-    return up != 0 ? ItemState::Up : ItemState::Down;
-}
-
-uint32_t* ItemCounts::Slot(ItemState state) {
-    switch (state) {
-    case ItemState::Up: return &up_;
-    case ItemState::Down: return &down_;
-    case ItemState::Stopped: return &stopped_;
-    default: return nullptr;
-    }
-}
-
-void ItemCounts::Change(ItemState from, ItemState to) {
-    if (from == to)
-        return;
-    if (uint32_t* slot = Slot(from))
-        *slot -= *slot > 0 ? 1 : 0;
-    if (uint32_t* slot = Slot(to))
-        ++*slot;
-}
-
-void ItemCounts::Clear() {
-    up_ = down_ = stopped_ = 0;
-}
-
 TrayImage TrayImageFor(bool connected, const ItemCounts& counts) {
     if (!connected)
         return TrayImage::Disconnected;
@@ -70,23 +42,33 @@ size_t Utf8CharSize(const char* s, size_t left) {
         size = 3;
     else if (lead >= 0xF0 && lead <= 0xF4)
         size = 4;
-    if (size > left)
-        return 1;
-    for (size_t i = 1; i < size; ++i)
+    for (size_t i = 1; i < size && i < left; ++i)
         if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
             return 1;  // a broken sequence: its bytes stand alone
+    // More than left when the text ends inside the sequence.
     return size;
 }
 
 size_t CutText(char* out, size_t limit, const char* text, CharSizeFn charSize) {
     static const char ELLIPSIS[] = "...";
-    const size_t length = std::strlen(text);
+    auto sizeAt = [&](size_t at, size_t length) {
+        const size_t size = charSize(text + at, length - at);
+        return size == 0 ? 1 : size;
+    };
+    // A character cut short at the end (its lead byte would swallow what
+    // follows the text) is left out; only a walk from the start finds it.
+    size_t length = std::strlen(text);
+    for (size_t at = 0; at < length;) {
+        const size_t size = sizeAt(at, length);
+        if (size > length - at)
+            length = at;
+        else
+            at += size;
+    }
     const size_t room = length <= limit ? limit : (limit >= 3 ? limit - 3 : 0);
     size_t used = 0;
     while (used < length) {
-        size_t size = charSize(text + used, length - used);
-        if (size == 0 || size > length - used)
-            size = 1;
+        const size_t size = sizeAt(used, length);
         if (used + size > room)
             break;
         for (size_t i = 0; i < size; ++i) {
@@ -111,24 +93,33 @@ void AlertGatherer::Touch(uint32_t nowMs) {
     }
 }
 
-void AlertGatherer::NoteTransition(uint32_t itemId, const char* name, Transition transition,
+bool AlertGatherer::NoteTransition(uint32_t itemId, const char* name, Transition transition,
                                    uint32_t nowMs) {
     if (transition == Transition::None)
-        return;
+        return true;
     const bool isUp = transition == Transition::CameUp;
     auto found = hostIndex_.find(itemId);
     if (found != hostIndex_.end()) {
         hosts_[found->second].isUp = isUp;
     } else {
+        // Both tables grow before either changes, so a refusal leaves them
+        // as they were (a reserved vector's push_back does not allocate).
+        try {
+            if (hosts_.size() == hosts_.capacity())
+                hosts_.reserve(hosts_.empty() ? 8 : 2 * hosts_.size());
+            hostIndex_.emplace(itemId, hosts_.size());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
         Host host;
         host.itemId = itemId;
         std::snprintf(host.name, sizeof host.name, "%s", name);
         host.wasUp = !isUp;
         host.isUp = isUp;
-        hostIndex_.emplace(itemId, hosts_.size());
         hosts_.push_back(host);
     }
     Touch(nowMs);
+    return true;
 }
 
 void AlertGatherer::NoteConnectionLost(const char* ip, uint16_t port, uint32_t nowMs) {

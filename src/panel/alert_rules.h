@@ -1,13 +1,15 @@
 // What the notification-area icon shows and when the client raises an
-// alert, as pure rules with no Win32: the Up / Down / Stopped counts of the
-// test items, the icon's picture and tooltip, which status changes alert,
+// alert, as pure rules with no Win32: the icon's picture and tooltip from
+// the Up / Down / Stopped counts of the test items (kept by the server
+// mirror, link/item_counts.h), which status changes alert,
 // and the gathering of alerts into at most one balloon every few seconds,
 // with its title and text cut to the balloon's limits.
 //
 // Texts are 8-bit in the system's code page. Cutting never splits a
 // character: the caller says how long the character at a position is
 // (one byte in a single-byte code page, one or two in a double-byte one,
-// up to four in UTF-8).
+// up to four in UTF-8). A text that ends inside a character (a name that
+// fills its field and ends in a lead byte) loses that last piece.
 #pragma once
 
 #include <cstddef>
@@ -15,27 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
-// The state of one row of the test items list, from its started and up
-// flags; None stands for "no row".
-enum class ItemState : uint8_t { None, Stopped, Up, Down };
-
-ItemState ItemStateOf(uint32_t started, uint32_t up);
-
-// How many rows are Up, Down and Stopped, kept by telling it every change.
-class ItemCounts {
-public:
-    void Change(ItemState from, ItemState to);
-    void Clear();
-    uint32_t Up() const { return up_; }
-    uint32_t Down() const { return down_; }
-    uint32_t Stopped() const { return stopped_; }
-
-private:
-    uint32_t* Slot(ItemState state);
-    uint32_t up_ = 0;
-    uint32_t down_ = 0;
-    uint32_t stopped_ = 0;
-};
+#include "link/item_counts.h"
+#include "link/record_memory.h"
 
 // The icon's picture: the worst state there is.
 enum class TrayImage : uint8_t { Disconnected, AllUp, SomeDown };
@@ -54,15 +37,18 @@ enum class Transition : uint8_t { None, WentDown, CameUp };
 // to change from.
 Transition StatusTransition(uint32_t oldStarted, uint32_t oldUp, uint32_t newUp);
 
-// Bytes of the character that starts at s, 1..left (left >= 1).
+// Bytes of the character that starts at s (left >= 1 bytes remain). More
+// than left when the text ends inside it: a lone lead byte, or the start of
+// a UTF-8 sequence cut short; a byte that starts no valid character is 1.
 using CharSizeFn = size_t (*)(const char* s, size_t left);
 size_t SingleByteCharSize(const char* s, size_t left);
 size_t Utf8CharSize(const char* s, size_t left);
 
-// Copies text into out (limit + 1 bytes) whole characters at a time. A text
-// longer than limit bytes is cut after the last character that leaves room
-// for "...", which then ends it. Control characters become blanks. Returns
-// the length written.
+// Copies text into out (limit + 1 bytes) whole characters at a time,
+// leaving out a character cut short at its end. A text longer than limit
+// bytes is cut after the last character that leaves room for "...", which
+// then ends it. Control characters become blanks. Returns the length
+// written.
 size_t CutText(char* out, size_t limit, const char* text, CharSizeFn charSize);
 
 constexpr size_t BALLOON_TITLE_LIMIT = 63;
@@ -82,7 +68,8 @@ struct Balloon {
 // back to where it was (down and up again, or up and down again).
 class AlertGatherer {
 public:
-    void NoteTransition(uint32_t itemId, const char* name, Transition transition, uint32_t nowMs);
+    // False when memory is short: that alert is dropped, nothing else.
+    bool NoteTransition(uint32_t itemId, const char* name, Transition transition, uint32_t nowMs);
     // An established connection to the server at ip:port ended.
     void NoteConnectionLost(const char* ip, uint16_t port, uint32_t nowMs);
     // Forgets everything gathered (alerts switched off, or shutting down).
@@ -106,8 +93,12 @@ private:
     void Touch(uint32_t nowMs);
     void ComposeHosts(Balloon* balloon, CharSizeFn charSize) const;
 
-    std::vector<Host> hosts_;  // in the order they first changed
-    std::unordered_map<uint32_t, size_t> hostIndex_;
+    template <typename T>
+    using Allocator = RefusableAllocator<T, MEMORY_ALERT>;
+    std::vector<Host, Allocator<Host>> hosts_;  // in the order they first changed
+    std::unordered_map<uint32_t, size_t, std::hash<uint32_t>, std::equal_to<uint32_t>,
+                       Allocator<std::pair<const uint32_t, size_t>>>
+        hostIndex_;
     bool connectionLost_ = false;
     char lostText_[64] = "";
     bool gathering_ = false;

@@ -13,7 +13,7 @@
 #include "dialogs/item_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "link/frame_io.h"
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
 #include "panel/event_depth.h"
 #include "panel/status_log.h"

@@ -18,13 +18,41 @@ struct FrozenList {
     bool scrollToEnd;
 };
 FrozenList g_frozen[4];
+
+// Rows of a list that changed while its drawing waited for the timer, each
+// on screen when it changed. Past the limit the whole of what is on screen
+// is drawn again. Only the two server-fed lists have records that change.
+constexpr int MAX_CHANGED_ROWS = 32;
+struct ChangedRows {
+    HWND list;
+    int count;
+    int rows[MAX_CHANGED_ROWS];
+};
+ChangedRows g_changed[2];
+
+// Which rows of a list are on screen, asked once per batch: nothing inside
+// a batch scrolls a list (the scroll to a new row waits for the thaw).
+struct Screen {
+    HWND list;
+    unsigned batch;
+    int top;
+    int bottom;  // the partly visible row below the last whole one included
+};
+Screen g_screen[2];
+
 bool g_batching;
+unsigned g_batchNumber;
 bool g_timerSet;
-bool g_frozenBefore;  // lists were already frozen when this batch began
-DWORD g_lastDrawn;    // when the lists last drew again (GetTickCount)
+bool g_waitingBefore;  // a redraw was already waiting when this batch began
+DWORD g_lastDrawn;     // when the lists last drew again (GetTickCount)
 
 void CALLBACK RedrawTimerProc(HWND, UINT, UINT_PTR, DWORD) {
     ThawLists();
+}
+
+void StartTimer() {
+    if (!g_timerSet && SetTimer(g_mainWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0)
+        g_timerSet = true;
 }
 
 void ScrollToLastRow(HWND list) {
@@ -40,15 +68,52 @@ FrozenList* Frozen(HWND list) {
     return nullptr;
 }
 
-FrozenList* Slot(HWND list) {
-    FrozenList* free = nullptr;
-    for (FrozenList& f : g_frozen) {
-        if (f.list == list)
-            return &f;
-        if (f.list == nullptr && free == nullptr)
-            free = &f;
+// The slot that holds the list, else a free one, else null.
+template <typename T, size_t N>
+T* SlotOf(T (&slots)[N], HWND list) {
+    T* free = nullptr;
+    for (T& s : slots) {
+        if (s.list == list)
+            return &s;
+        if (s.list == nullptr && free == nullptr)
+            free = &s;
     }
     return free;
+}
+
+// The rows of the list on screen now; none while it is hidden.
+Screen ScreenOf(HWND list) {
+    Screen screen = {list, g_batchNumber, 0, -1};
+    if (IsWindowVisible(list)) {
+        screen.top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+        screen.bottom =
+            screen.top + static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    }
+    return screen;
+}
+
+bool OnScreen(HWND list, int row) {
+    Screen* cached = g_batching ? SlotOf(g_screen, list) : nullptr;
+    if (cached == nullptr) {
+        const Screen now = ScreenOf(list);
+        return row >= now.top && row <= now.bottom;
+    }
+    if (cached->list != list || cached->batch != g_batchNumber)
+        *cached = ScreenOf(list);
+    return row >= cached->top && row <= cached->bottom;
+}
+
+void InvalidateRows(HWND list, const int* rows, int count) {
+    RECT area = {};
+    for (int i = 0; i < count; ++i) {
+        RECT rect = {};
+        rect.left = LVIR_BOUNDS;
+        if (SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(rows[i]),
+                         reinterpret_cast<LPARAM>(&rect)))
+            UnionRect(&area, &area, &rect);
+    }
+    if (!IsRectEmpty(&area))
+        InvalidateRect(list, &area, FALSE);
 }
 
 }  // namespace
@@ -56,7 +121,7 @@ FrozenList* Slot(HWND list) {
 bool FreezeList(HWND list) {
     if (!g_batching || list == nullptr)
         return false;
-    FrozenList* slot = Slot(list);
+    FrozenList* slot = SlotOf(g_frozen, list);
     if (slot == nullptr)
         return false;  // cannot happen with three lists; the list just draws as it goes
     if (slot->list == nullptr) {
@@ -64,9 +129,31 @@ bool FreezeList(HWND list) {
         slot->list = list;
         slot->scrollToEnd = false;
     }
-    if (!g_timerSet && SetTimer(g_mainWindow, REDRAW_TIMER, REDRAW_DELAY_MS, RedrawTimerProc) != 0)
-        g_timerSet = true;
+    StartTimer();
     return true;
+}
+
+void RedrawRow(HWND list, int row) {
+    if (list == nullptr || (g_batching && Frozen(list) != nullptr))
+        return;  // drawn whole when it thaws
+    if (!OnScreen(list, row))
+        return;  // drawn from its record when it is scrolled into view
+    ChangedRows* changed = g_batching ? SlotOf(g_changed, list) : nullptr;
+    if (changed == nullptr) {
+        InvalidateRows(list, &row, 1);
+        return;
+    }
+    changed->list = list;
+    StartTimer();
+    if (changed->count > MAX_CHANGED_ROWS)
+        return;  // all of what is on screen already
+    for (int i = 0; i < changed->count; ++i)
+        if (changed->rows[i] == row)
+            return;
+    if (changed->count < MAX_CHANGED_ROWS)
+        changed->rows[changed->count++] = row;
+    else
+        changed->count = MAX_CHANGED_ROWS + 1;
 }
 
 void ShowLastRow(HWND list) {
@@ -84,6 +171,16 @@ void ThawLists() {
         KillTimer(g_mainWindow, REDRAW_TIMER);
         g_timerSet = false;
     }
+    for (ChangedRows& c : g_changed) {
+        const ChangedRows rows = c;
+        c = ChangedRows{};
+        if (rows.list == nullptr || Frozen(rows.list) != nullptr)
+            continue;  // a frozen list is drawn whole below
+        if (rows.count > MAX_CHANGED_ROWS)
+            InvalidateRect(rows.list, nullptr, FALSE);
+        else
+            InvalidateRows(rows.list, rows.rows, rows.count);
+    }
     for (FrozenList& f : g_frozen) {
         if (f.list == nullptr)
             continue;
@@ -99,13 +196,14 @@ void ThawLists() {
 
 void BeginListBatch() {
     g_batching = true;
-    g_frozenBefore = g_timerSet;
+    ++g_batchNumber;
+    g_waitingBefore = g_timerSet;
 }
 
 void EndListBatch() {
     g_batching = false;
     // Without the timer, or after a quiet spell, draw at once: a message on
     // its own shows without waiting. Under a stream the timer paces drawing.
-    if (!g_timerSet || (!g_frozenBefore && GetTickCount() - g_lastDrawn >= REDRAW_DELAY_MS))
+    if (!g_timerSet || (!g_waitingBefore && GetTickCount() - g_lastDrawn >= REDRAW_DELAY_MS))
         ThawLists();
 }

@@ -1,6 +1,7 @@
 // The monitor panel's dialog procedure: builds the three list views, the
 // button icons and the depth selector when it opens, routes its buttons to
-// the item commands and the connection, and answers the lists' custom draw.
+// the item commands and the connection, and answers the lists' custom draw
+// and their requests for cell texts.
 #include "panel/monitor_panel.h"
 
 #include "app/app.h"
@@ -11,6 +12,7 @@
 #include "panel/custom_draw.h"
 #include "panel/event_depth.h"
 #include "panel/item_commands.h"
+#include "panel/server_lists_view.h"
 #include "panel/status_log.h"
 #include "res/resource.h"
 
@@ -154,15 +156,24 @@ INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
         case NM_CUSTOMDRAW:
             return ReturnNotifyResult(
                 dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        case LVN_GETDISPINFOA:
+            AnswerCellText(MirrorList::Items, reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            break;
         case NM_DBLCLK: CmdEditItem(); break;
         case NM_CLICK: OnItemRowClick(); break;
         default: break;
         }
         break;
     case IDC_PANEL_EVENTS:
-        if (header->code == NM_CUSTOMDRAW)
+        switch (header->code) {
+        case NM_CUSTOMDRAW:
             return ReturnNotifyResult(
                 dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        case LVN_GETDISPINFOA:
+            AnswerCellText(MirrorList::Events, reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            break;
+        default: break;
+        }
         break;
     default: break;
     }
@@ -180,11 +191,11 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
 }
 
-void SetConnectButton(const char* caption, BOOL enabled) {
+void SetConnectButton(const char* caption, bool enabled) {
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
     if (caption != nullptr)
         SetWindowTextA(button, caption);
-    EnableWindow(button, enabled);
+    EnableWindow(button, enabled ? TRUE : FALSE);
 }
 
 void ScalePanelForDpi(UINT dpi) {

@@ -13,8 +13,8 @@
 INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Sets the Connect / Disconnect button's caption (unless null) and whether it
-// is enabled; registered as the server connection's button handler.
-void SetConnectButton(const char* caption, BOOL enabled);
+// is enabled; registered with the server connection's handlers.
+void SetConnectButton(const char* caption, bool enabled);
 
 // Rescales what the panel sizes in pixels itself (the list columns and the
 // button images) for a new DPI, after the main window moved to a monitor

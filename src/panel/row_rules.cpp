@@ -5,12 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-const char* ItemStatusText(uint32_t started, uint32_t up) {
-    if (started == 0)
-        return "Stopped";
-    return up != 0 ? "Up" : "Down";
-}
-
 CellColours ItemCellColours(int subItem, uint32_t started, uint32_t up) {
     if (subItem != ITEM_STATUS_COLUMN || started == 0)
         return {COLOUR_BLACK, COLOUR_WHITE};

@@ -1,7 +1,8 @@
 // What the monitor panel shows for a row, as pure rules with no Win32: the
-// Status text of a test item, the colours of its cells, the text colour of an
-// event row, the custom-draw answer for each draw stage, and the status
-// log's timestamp text. Colours are COLORREF values (0x00BBGGRR).
+// colours of a test item's cells, the text colour of an event row, the
+// custom-draw answer for each draw stage, and the status log's timestamp
+// text. Colours are COLORREF values (0x00BBGGRR). (The texts of the rows
+// are the server mirror's: link/server_mirror.h.)
 #pragma once
 
 #include <cstddef>
@@ -20,9 +21,6 @@ struct CellColours {
     uint32_t text;
     uint32_t background;
 };
-
-// "Stopped" when not started, else "Up" or "Down" by the up flag.
-const char* ItemStatusText(uint32_t started, uint32_t up);
 
 // Colours of one cell of a test item row: only the Status column is coloured
 // (by started and up); every other cell is black on white.

@@ -6,13 +6,17 @@
 // pacing) are in alert_rules; this file only talks to Windows.
 //
 // Nothing here reports a failure: without a notification area the program
-// simply has no icon.
+// simply has no icon. An add the shell refused (it may only have timed out,
+// as a shell busy at logon does) is tried again with the next change of the
+// icon, at most once a second.
 #include "panel/tray_icon.h"
 
 #include <cstring>
 
 #include "app/app.h"
+#include "app/dpi.h"
 #include "link/client_config.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
 #include "panel/alert_rules.h"
 #include "res/resource.h"
@@ -25,23 +29,27 @@ constexpr UINT_PTR REDRAW_TIMER = 1;
 constexpr UINT_PTR BALLOON_TIMER = 2;
 constexpr UINT REDRAW_DELAY_MS = 250;
 constexpr UINT BALLOON_TIMEOUT_MS = 10000;
+constexpr DWORD ADD_RETRY_MS = 1000;
 
 NotifyIconCall g_notifyIcon = Shell_NotifyIconA;
 HWND g_trayWindow;
 UINT g_taskbarCreated;
-bool g_iconAdded;
+bool g_iconAdded;     // the shell said yes: the icon is there
+bool g_iconMayExist;  // an add was tried: a refusal may have been a timeout
+DWORD g_lastAddTry;
 bool g_showAlerts = true;
 bool g_redrawPending;
 bool g_balloonPending;
+bool g_flashing;  // the taskbar button flashes for a host down
 HICON g_icons[3];
 TrayImage g_shownImage;
 char g_shownTip[128];
-ItemCounts g_counts;
 AlertGatherer g_alerts;
 CharSizeFn g_charSize = SingleByteCharSize;
 
-size_t DoubleByteCharSize(const char* s, size_t left) {
-    return left >= 2 && IsDBCSLeadByte(static_cast<BYTE>(*s)) ? 2 : 1;
+// A lead byte with nothing after it counts as two, so cutting leaves it out.
+size_t DoubleByteCharSize(const char* s, size_t) {
+    return IsDBCSLeadByte(static_cast<BYTE>(*s)) ? 2 : 1;
 }
 
 bool Connected() {
@@ -60,8 +68,9 @@ NOTIFYICONDATAA IconData(UINT flags) {
 }
 
 void FillPictureAndTip(NOTIFYICONDATAA* data) {
-    g_shownImage = TrayImageFor(Connected(), g_counts);
-    FormatTrayTip(g_shownTip, sizeof g_shownTip, Connected(), g_counts);
+    const ItemCounts& counts = MirrorItemCounts();
+    g_shownImage = TrayImageFor(Connected(), counts);
+    FormatTrayTip(g_shownTip, sizeof g_shownTip, Connected(), counts);
     data->hIcon = g_icons[static_cast<int>(g_shownImage)];
     lstrcpynA(data->szTip, g_shownTip, sizeof data->szTip);
 }
@@ -70,29 +79,45 @@ void AddIcon() {
     NOTIFYICONDATAA data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = WM_TRAY_ICON;
     FillPictureAndTip(&data);
-    // A shell that announces itself again may still hold the icon.
+    g_iconMayExist = true;
+    g_lastAddTry = GetTickCount();
+    // A shell that announces itself again, or one whose answer to an earlier
+    // add timed out, may already hold the icon.
     g_iconAdded = g_notifyIcon(NIM_ADD, &data) != FALSE || g_notifyIcon(NIM_MODIFY, &data) != FALSE;
 }
+
+void NoteRedraw();
 
 void Redraw() {
     g_redrawPending = false;
     KillTimer(g_trayWindow, REDRAW_TIMER);
-    if (!g_iconAdded)
+    if (!g_iconAdded) {
+        if (GetTickCount() - g_lastAddTry < ADD_RETRY_MS)
+            NoteRedraw();  // tried again when the second is up
+        else
+            AddIcon();
         return;
+    }
+    const ItemCounts& counts = MirrorItemCounts();
     char tip[sizeof g_shownTip];
-    FormatTrayTip(tip, sizeof tip, Connected(), g_counts);
-    if (TrayImageFor(Connected(), g_counts) == g_shownImage && std::strcmp(tip, g_shownTip) == 0)
+    FormatTrayTip(tip, sizeof tip, Connected(), counts);
+    if (TrayImageFor(Connected(), counts) == g_shownImage && std::strcmp(tip, g_shownTip) == 0)
         return;
     NOTIFYICONDATAA data = IconData(NIF_ICON | NIF_TIP);
     FillPictureAndTip(&data);
     g_notifyIcon(NIM_MODIFY, &data);
 }
 
-// Called for every change; the icon itself is redrawn by the timer.
+// Called for every change; the icon itself is redrawn (or added again) by
+// the timer.
 void NoteRedraw() {
-    if (g_redrawPending || !g_iconAdded)
+    if (g_redrawPending || g_trayWindow == nullptr)
         return;
-    g_redrawPending = SetTimer(g_trayWindow, REDRAW_TIMER, REDRAW_DELAY_MS, nullptr) != 0;
+    UINT delay = REDRAW_DELAY_MS;
+    const DWORD sinceAdd = GetTickCount() - g_lastAddTry;
+    if (!g_iconAdded && sinceAdd + REDRAW_DELAY_MS < ADD_RETRY_MS)
+        delay = ADD_RETRY_MS - sinceAdd;
+    g_redrawPending = SetTimer(g_trayWindow, REDRAW_TIMER, delay, nullptr) != 0;
 }
 
 void ScheduleBalloon() {
@@ -134,6 +159,7 @@ void ShowBalloon() {
         flash.hwnd = g_mainWindow;
         flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;  // until the window is activated
         FlashWindowEx(&flash);
+        g_flashing = true;
     }
     ScheduleBalloon();  // what waited behind a lost connection
 }
@@ -162,16 +188,48 @@ void ShowIconMenu() {
     DestroyMenu(menu);
 }
 
+void DiscardAlerts() {
+    g_alerts.Discard();
+    g_balloonPending = false;
+    KillTimer(g_trayWindow, BALLOON_TIMER);
+}
+
+void StopFlash() {
+    if (!g_flashing)
+        return;
+    g_flashing = false;
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = g_mainWindow;
+    flash.dwFlags = FLASHW_STOP;
+    FlashWindowEx(&flash);
+}
+
+// The three pictures at the small icon size of `dpi`; the icon files carry
+// frames from 16 to 64 pixels, and the nearest one is taken.
+void LoadIcons(UINT dpi) {
+    const int size = SmallIconSize(dpi);
+    const int ids[3] = {IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN};
+    for (int i = 0; i < 3; ++i)
+        g_icons[i] = static_cast<HICON>(
+            LoadImageA(g_instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size, size, 0));
+}
+
+void DestroyIcons(HICON (&icons)[3]) {
+    for (HICON& icon : icons) {
+        if (icon != nullptr)
+            DestroyIcon(icon);
+        icon = nullptr;
+    }
+}
+
 LRESULT OnMenuCommand(WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDM_TRAY_OPEN: BringMainWindowToFront(); break;
     case IDM_TRAY_SHOW_ALERTS:
         g_showAlerts = !g_showAlerts;
-        if (!g_showAlerts) {
-            g_alerts.Discard();
-            g_balloonPending = false;
-            KillTimer(g_trayWindow, BALLOON_TIMER);
-        }
+        if (!g_showAlerts)
+            DiscardAlerts();
         break;
     case IDM_TRAY_QUIT:
         // As the "Quit" item of the main menu.
@@ -236,50 +294,29 @@ void StartTrayIcon() {
     if (!CreateTrayWindow())
         return;
     g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    const int size[2] = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
-    const int ids[3] = {IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN};
-    for (int i = 0; i < 3; ++i)
-        g_icons[i] = static_cast<HICON>(
-            LoadImageA(g_instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size[0], size[1], 0));
+    LoadIcons(WindowDpi(g_mainWindow));
     AddIcon();
 }
 
 void StopTrayIcon() {
-    if (g_iconAdded) {
+    if (g_iconMayExist) {
         NOTIFYICONDATAA data = IconData(0);
         g_notifyIcon(NIM_DELETE, &data);
-        g_iconAdded = false;
     }
+    g_iconAdded = g_iconMayExist = g_flashing = false;
     if (g_trayWindow != nullptr)
         DestroyWindow(g_trayWindow);  // its timers go with it
     g_trayWindow = nullptr;
     g_redrawPending = g_balloonPending = false;
-    for (HICON& icon : g_icons) {
-        if (icon != nullptr)
-            DestroyIcon(icon);
-        icon = nullptr;
-    }
+    DestroyIcons(g_icons);
     g_alerts = AlertGatherer();
-    g_counts.Clear();
 }
 
-void TrayItemAdded(const TestItem& item) {
-    g_counts.Change(ItemState::None, ItemStateOf(item.started, item.up));
-    NoteRedraw();
-}
-
-void TrayItemRemoved(const TestItem& item) {
-    g_counts.Change(ItemStateOf(item.started, item.up), ItemState::None);
-    NoteRedraw();
-}
-
-void TrayItemsCleared() {
-    g_counts.Clear();
+void TrayItemsChanged() {
     NoteRedraw();
 }
 
 void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice) {
-    g_counts.Change(ItemStateOf(oldStarted, oldUp), ItemStateOf(item.started, item.up));
     NoteRedraw();
     if (!statusNotice || !g_iconAdded || !g_showAlerts)
         return;
@@ -292,8 +329,27 @@ void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, 
     ScheduleBalloon();
 }
 
+void TrayDpiChanged(UINT dpi) {
+    if (g_trayWindow == nullptr)
+        return;
+    HICON previous[3];
+    std::memcpy(previous, g_icons, sizeof previous);
+    LoadIcons(dpi);
+    if (g_iconAdded) {  // else the next add takes the new pictures
+        NOTIFYICONDATAA data = IconData(NIF_ICON);
+        data.hIcon = g_icons[static_cast<int>(g_shownImage)];
+        g_notifyIcon(NIM_MODIFY, &data);
+    }
+    DestroyIcons(previous);  // the shell shows the new picture now
+}
+
 void TrayConnectionChanged(bool lost) {
     NoteRedraw();
+    // What was gathered belongs to the connection that ended (or, when a new
+    // one is established, to the one before): a balloon for it would come
+    // after the user has seen the connection go.
+    DiscardAlerts();
+    StopFlash();
     if (!lost || !g_iconAdded || !g_showAlerts)
         return;
     char ip[sizeof g_clientConfig.serverIp + 1];

@@ -22,18 +22,23 @@ void SetNotifyIconCall(NotifyIconCall call);
 void StartTrayIcon();
 void StopTrayIcon();
 
-// Hooks for the server link, each a few operations per message: the counts
-// change at once, the icon is redrawn at most a few times a second, and
-// alerts are gathered into at most one balloon every few seconds.
-void TrayItemAdded(const TestItem& item);
-void TrayItemRemoved(const TestItem& item);
-void TrayItemsCleared();
+// Hooks for the views of the server mirror, each a few operations per
+// message: the icon shows the mirror's counts, is redrawn at most a few
+// times a second, and alerts are gathered into at most one balloon every
+// few seconds.
+// Items were added, removed or cleared: the counts changed.
+void TrayItemsChanged();
 // An item's flags changed from (oldStarted, oldUp): by a status notice,
-// which may raise an alert, or by a Stop answer, which never does.
+// which may raise an alert, or by an answer to a command, which never does.
 void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice);
-// The connection state changed; `lost` when an established connection ended
-// other than by the user's Disconnect.
+// The connection state changed: a connection was established or ended.
+// Either drops the alerts gathered so far and stops a flash; `lost` when an
+// established connection ended other than by the user's Disconnect, which
+// raises a balloon of its own.
 void TrayConnectionChanged(bool lost);
+
+// The main window's DPI changed: the icon's pictures follow its new size.
+void TrayDpiChanged(UINT dpi);
 
 // "Show Alerts" in the icon's menu: on at start, held for the run.
 bool TrayAlertsShown();

@@ -3,12 +3,13 @@
 //   qx_install_driver folders          print the user's and the machine's
 //                                      folders (NAME=path lines)
 //   qx_install_driver shortcut LNK     print the shortcut's target= and workdir=
-//   qx_install_driver start LNK        start the program as the shortcut does
+//   qx_install_driver start LNK SETUP  start the program as the shortcut does
 //                                      (its target, in its working directory),
-//                                      confirm the connect dialog against the
-//                                      reference server ($QX_REFSERVER), wait
-//                                      for the connection, close the program;
-//                                      print port= and exit=
+//                                      connect it to the reference server
+//                                      ($QX_REFSERVER), "cancel SETUP", try a
+//                                      silent upgrade= and uninstall=, close it
+//                                      (closed=), uninstall with the manual
+//                                      held=; print port= and those exit codes
 //   qx_install_driver cancel SETUP     start the installer, print the text of
 //                                      its first message box, press Cancel,
 //                                      print the installer's exit=
@@ -77,30 +78,13 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     return TRUE;
 }
 
-int Start(const char* lnk) {
-    std::string target, workdir;
-    if (!ReadShortcut(lnk, &target, &workdir)) {
-        fprintf(stderr, "cannot read %s\n", lnk);
-        return 1;
-    }
-    RefServer server;
-    if (!server.Start("")) {
-        fprintf(stderr, "%s\n", server.Error().c_str());
-        return 1;
-    }
-    printf("port=%u\n", server.Port());
+long RunToEnd(std::string cmd) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!StartClientProcess(target, workdir, server.Port(), &pi)) {
-        fprintf(stderr, "the program did not start or showed no connect dialog\n");
-        return 1;
-    }
-    HWND main = FindWindowA(" ", "Quorvex Client");
-    // "Connect" becomes "Disconnect" once the connection stands.
-    const bool connected =
-        WaitFor([&] { return GetWindowTextLengthA(PanelControl(main, 1036)) == 10; }, 20000);
-    printf("connected=%d\n", connected ? 1 : 0);
-    printf("exit=%ld\n", StopClientProcess(&pi));
-    return connected ? 0 : 1;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    return WaitForProcess(&pi, 60000);
 }
 
 int Cancel(const char* setup) {
@@ -127,18 +111,45 @@ int Cancel(const char* setup) {
         fprintf(stderr, "no message box\n");
         rc = 1;
     }
-    DWORD code = 0;
-    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(pi.hProcess, &code);
-        printf("exit=%lu\n", code);
-    } else {
-        TerminateProcess(pi.hProcess, 1);
-        fprintf(stderr, "the installer did not end\n");
-        rc = 1;
+    const long code = WaitForProcess(&pi, 20000);
+    printf("exit=%ld\n", code);
+    return code == -1 ? 1 : rc;
+}
+
+int Start(const char* lnk, const char* setup) {
+    std::string target, workdir;
+    if (!ReadShortcut(lnk, &target, &workdir)) {
+        fprintf(stderr, "cannot read %s\n", lnk);
+        return 1;
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return rc;
+    RefServer server;
+    if (!server.Start("")) {
+        fprintf(stderr, "%s\n", server.Error().c_str());
+        return 1;
+    }
+    printf("port=%u\n", server.Port());
+    PROCESS_INFORMATION pi = {};
+    if (!StartClientProcess(target, workdir, server.Port(), &pi)) {
+        fprintf(stderr, "the program did not start or showed no connect dialog\n");
+        return 1;
+    }
+    HWND main = FindWindowA(" ", "Quorvex Client");
+    // "Connect" becomes "Disconnect" once the connection stands.
+    const bool connected =
+        WaitFor([&] { return GetWindowTextLengthA(PanelControl(main, 1036)) == 10; }, 20000);
+    printf("connected=%d\n", connected ? 1 : 0);
+    // The uninstaller in place, for its exit code: it reads "_?=" only unquoted.
+    const std::string uninstall = "\"" + workdir + "\\uninstall.exe\" /S _?=" + workdir;
+    Cancel(setup);
+    printf("upgrade=%ld\n", RunToEnd(std::string("\"") + setup + "\" /S"));
+    printf("uninstall=%ld\n", RunToEnd(uninstall));
+    printf("closed=%ld\n", StopClientProcess(&pi));
+    // As a PDF viewer holds the manual it shows.
+    HANDLE manual = CreateFileA((workdir + "\\QuorvexManual.pdf").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    printf("held=%ld\n", RunToEnd(uninstall));
+    CloseHandle(manual);
+    return connected ? 0 : 1;
 }
 
 }  // namespace
@@ -158,13 +169,13 @@ int main(int argc, char** argv) {
         std::string target, workdir;
         rc = ReadShortcut(argv[2], &target, &workdir) ? 0 : 1;
         printf("target=%s\nworkdir=%s\n", target.c_str(), workdir.c_str());
-    } else if (std::strcmp(what, "start") == 0 && argc > 2) {
-        rc = Start(argv[2]);
+    } else if (std::strcmp(what, "start") == 0 && argc > 3) {
+        rc = Start(argv[2], argv[3]);
     } else if (std::strcmp(what, "cancel") == 0 && argc > 2) {
         rc = Cancel(argv[2]);
     } else {
         fprintf(stderr,
-                "usage: qx_install_driver folders | shortcut LNK | start LNK | cancel SETUP\n");
+                "usage: qx_install_driver folders|shortcut LNK|start LNK SETUP|cancel SETUP\n");
     }
     fflush(stdout);
     CoUninitialize();

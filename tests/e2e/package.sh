@@ -5,10 +5,10 @@
 #   package.sh no_admin  BUILD_DIR SOURCE_DIR  the installer asks for no elevation
 #                                              and writes nothing for all users
 #   package.sh installer BUILD_DIR DRIVER      silent installs under Wine: files,
-#                                              shortcuts, uninstall entry, the
-#                                              program started from its shortcut,
-#                                              an upgrade, an earlier install for
-#                                              all users, silent uninstalls
+#                                              shortcuts, uninstall entry, program
+#                                              started from its shortcut, refusals
+#                                              while it runs, an upgrade, an earlier
+#                                              install for all users, uninstalls
 # Every Wine call is bounded by a timeout.
 set -u
 what=$1 build=$2
@@ -143,14 +143,21 @@ installer)
   echo "installed in $target: $(ls "$dir" | tr '\n' ' ')"
 
   # Started from its shortcut and connected, the program writes quorvex.ini
-  # in the install folder.
-  run=$(drv start "$programs\\Quorvex Client\\Quorvex Client.lnk") || fail "starting from the shortcut: $run"
+  # in the install folder. While it runs, setup (asking to quit it first)
+  # and uninstall, and then an uninstall with the manual held, change nothing.
+  state() { (cd "$dir" && md5sum quorvex.exe QuorvexManual.pdf uninstall.exe); ls "$menu"; reg_query "$user_key"; }
+  before=$(state)
+  run=$(drv start "$programs\\Quorvex Client\\Quorvex Client.lnk" "$(winepath -w "$setup" 2>/dev/null)") \
+    || fail "starting from the shortcut: $run"
+  [ "$(field exit "$run") $(field upgrade "$run") $(field uninstall "$run") $(field held "$run")" = "2 2 2 2" ] \
+    && grep -q '^message=Quorvex Client is running. Quit it first' <<<"$run" || fail "not refused: $(tr '\n' ' ' <<<"$run")"
+  [ "$(state)" = "$before" ] || fail "changed while the program ran: $(diff <(echo "$before") <(state))"
   port=$(field port "$run")
-  [ "$(field exit "$run")" = 0 ] || fail "the program ended with $(field exit "$run")"
+  [ "$(field closed "$run")" = 0 ] || fail "the program ended with $(field closed "$run")"
   [ "$(cat "$dir/quorvex.ini" 2>/dev/null)" = "$(printf 'SERVER_PORT=%s\r\nSERVER_IP=127.0.0.1\r' "$port")" ] \
     || fail "quorvex.ini in the install folder: $(cat -A "$dir/quorvex.ini" 2>&1)"
   cp "$dir/quorvex.ini" "$build/installed-quorvex.ini"
-  echo "started from the shortcut: connected, quorvex.ini written in the install folder"
+  echo "started from the shortcut: connected, quorvex.ini written there; no upgrade or uninstall while it ran or the manual was held"
 
   # Installing again over it restores the files and keeps the settings.
   rm "$dir/QuorvexManual.pdf"

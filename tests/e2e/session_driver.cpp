@@ -7,9 +7,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "link/wire.h"
@@ -32,17 +33,24 @@ public:
             VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
     }
     int Rows() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Cell(int row, int column) const {
+    // The cell's text through a buffer of `size` bytes (at most 1024). The
+    // buffer and what follows it are filled with a pattern first; `intact`
+    // tells whether the bytes after the buffer kept it.
+    std::string Cell(int row, int column, int size = 1024, bool* intact = nullptr) const {
+        char text[1024 + 64];
+        std::memset(text, 0x5A, sizeof text);
+        WriteProcessMemory(process_, remote_ + sizeof(LVITEMA), text, sizeof text, nullptr);
         LVITEMA item = {};
         item.iSubItem = column;
         item.pszText = remote_ + sizeof(LVITEMA);
-        item.cchTextMax = 1024;
+        item.cchTextMax = size;
         WriteProcessMemory(process_, remote_, &item, sizeof item, nullptr);
         SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(remote_));
-        char text[1025] = "";
-        ReadProcessMemory(process_, remote_ + sizeof(LVITEMA), text, 1024, nullptr);
-        return text;
+        ReadProcessMemory(process_, remote_ + sizeof(LVITEMA), text, sizeof text, nullptr);
+        if (intact != nullptr)
+            *intact = std::all_of(text + size, text + size + 64, [](char c) { return c == 0x5A; });
+        return std::string(text, strnlen(text, static_cast<size_t>(size)));
     }
 
 private:
@@ -61,7 +69,11 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
         "send-pkt code=0 id=2 name=db host=10.0.0.2 type=1 port=5432 started=1 up=0\n"
         "send-pkt code=8 date=07/12/2026 time=12:00:00 evName=db evHost=10.0.0.2 evText=Down\n"
         "wait-request 8\n"
-        "mark acked\n"))
+        "mark acked\n"
+        "wait-request 7\n"
+        "send-pkt code=6 id=1 up=0 text=\"Down (timeout)\"\n"
+        "send-pkt kind=1 code=3 id=2 text=\"Test item 2 started\"\n"
+        "mark changed\n"))
         << server.Error();
 
     // The program runs in a directory of its own, so it writes a fresh quorvex.ini.
@@ -91,6 +103,19 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
 
     EXPECT_EQ(server.ReadFile("quorvex.ini"),
               "SERVER_PORT=" + std::to_string(server.Port()) + "\r\nSERVER_IP=127.0.0.1\r\n");
+
+    // Reload Events lets the script go on: a status notice with the server's
+    // own text, and the answer to a Start.
+    PostMessageA(PanelControl(mainWindow, 1051), BM_CLICK, 0, 0);
+    ASSERT_TRUE(
+        WaitFor([&] { return server.Output().find("mark: changed") != std::string::npos; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return itemRows.Cell(1, 4) == "Started"; }, 5000));
+    EXPECT_EQ(itemRows.Cell(0, 4), "Down (timeout)");
+    EXPECT_EQ(itemRows.Cell(0, 1), "10.0.0.1");
+    EXPECT_EQ(itemRows.Cell(0, 2), "TCP");
+    bool intact = false;
+    EXPECT_EQ(itemRows.Cell(0, 4, 5, &intact), "Down") << "cut to the reader's buffer";
+    EXPECT_TRUE(intact) << "nothing written past the reader's buffer";
 
     EXPECT_EQ(StopClientProcess(&pi), 0);
 }

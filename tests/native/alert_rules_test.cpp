@@ -7,16 +7,16 @@
 #include <cstring>
 #include <string>
 
+#include "link/record_memory.h"
 #include "panel/alert_rules.h"
 
 namespace {
 
 // A double-byte code page as Windows has them: 0x81..0x9F and 0xE0..0xFC
-// lead a two-byte character.
-size_t FakeDbcsCharSize(const char* s, size_t left) {
+// lead a two-byte character, even the last byte of a text.
+size_t FakeDbcsCharSize(const char* s, size_t) {
     const auto c = static_cast<unsigned char>(*s);
-    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    return lead && left >= 2 ? 2 : 1;
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
 }
 
 TEST(ItemCounts, FollowEveryChangeAndNeverGoBelowZero) {
@@ -93,7 +93,8 @@ TEST(CutText, WholeCharactersThenAnEllipsis) {
     EXPECT_STREQ(out, "abcd\xc3\xa9...");
     CutText(out, 8, "abcde\xe2\x82\xac!", Utf8CharSize);
     EXPECT_STREQ(out, "abcde...");
-    EXPECT_EQ(Utf8CharSize("\xe2\x82", 2), 1u);
+    CutText(out, 10, "abc\xe2\x82", Utf8CharSize);
+    EXPECT_STREQ(out, "abc") << "a sequence cut short at the end is left out";
     EXPECT_EQ(Utf8CharSize("\xc3(", 2), 1u);
     EXPECT_EQ(Utf8CharSize("\xf0\x9f\x98\x80", 4), 4u);
 }
@@ -195,6 +196,14 @@ TEST(AlertGatherer, NamesUpToTheLimitThenHowManyMore) {
     ASSERT_TRUE(g.Take(20000, &b, SingleByteCharSize));
     EXPECT_LE(std::strlen(b.text), BALLOON_TEXT_LIMIT);
     EXPECT_EQ(Text(b).rfind("Down: " + std::string(80, 'N') + ", " + std::string(80, 'N'), 0), 0u);
+
+    // A full field that ends in a double-byte lead byte: that lone byte
+    // would swallow the comma after it.
+    name[79] = '\x82';
+    g.NoteTransition(1, name, Transition::WentDown, 30000);
+    g.NoteTransition(2, "db", Transition::WentDown, 30000);
+    ASSERT_TRUE(g.Take(40000, &b, FakeDbcsCharSize));
+    EXPECT_EQ(Text(b), std::string(79, 'N') + ", db");
 }
 
 TEST(AlertGatherer, ALostConnectionHasItsOwnBalloonAndReplacesTheHosts) {
@@ -216,6 +225,12 @@ TEST(AlertGatherer, ALostConnectionHasItsOwnBalloonAndReplacesTheHosts) {
 
     g.NoteTransition(1, "web", Transition::WentDown, 20000);
     g.Discard();
+    EXPECT_FALSE(g.Pending());
+
+    // Short of memory, an alert is dropped and nothing throws.
+    SetMemoryRefusal([](RecordMemoryUse use, size_t) { return use == MEMORY_ALERT; });
+    EXPECT_FALSE(g.NoteTransition(1, "web", Transition::WentDown, 30000));
+    SetMemoryRefusal(nullptr);
     EXPECT_FALSE(g.Pending());
 }
 

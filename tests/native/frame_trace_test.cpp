@@ -22,6 +22,13 @@ Bytes FrameBytes(const void* record, size_t length) {
     return f;
 }
 
+std::string FileText(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream all;
+    all << file.rdbuf();
+    return all.str();
+}
+
 TEST(FrameTrace, PktLinesShowOffsetHexAndText) {
     Pkt p = MakeRequest(CODE_ITEM_START, 7);
     std::strcpy(p.text, "Hi");
@@ -82,16 +89,38 @@ TEST(FrameTrace, SendsAndReceivesAreAppendedWhileOpen) {
     CloseFrameTrace();
     g_connectionState = CONN_DISCONNECTED;
 
-    std::ifstream file(path);
-    std::stringstream all;
-    all << file.rdbuf();
-    const std::string text = all.str();
+    const std::string text = FileText(path);
     EXPECT_EQ(text.find(" sent 644 bytes"), std::string::npos);
     EXPECT_NE(text.find(" sent 424 bytes"), std::string::npos);
     EXPECT_NE(text.find(" recv 644 bytes"), std::string::npos);
     EXPECT_EQ(text.find("hunter2"), std::string::npos);
     EXPECT_EQ(g_capture.sentFrames.size(), 2u);
     EXPECT_EQ(g_capture.delivered.size(), 1u);
+    std::remove(path);
+}
+
+// About 3 KB a frame: after what an earlier run left, one fits under the
+// cap and the next does not. Each run that drops frames says so last.
+TEST(FrameTrace, StopsAtItsCapCountingWhatTheFileHeldWithALastLine) {
+    const char* path = "frame_trace_cap_test.log";
+    std::ofstream(path) << std::string(3000, 'x') << '\n';
+    const Pkt p = MakeRequest(CODE_ITEM_LIST);
+    const Bytes f = FrameBytes(&p, sizeof p);
+    const char* stopped = " trace stopped: the file reached its cap of 8000 bytes";
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(OpenFrameTrace(path, 8000));
+        for (int i = 0; i < 3; ++i)
+            TraceFrame("sent", f.data(), f.size());
+        const size_t size = FileText(path).size();
+        TraceFrame("sent", f.data(), f.size());
+        EXPECT_EQ(FileText(path).size(), size) << "the file stopped growing";
+        CloseFrameTrace();
+        const std::string text = FileText(path);
+        EXPECT_LE(text.size(), 8000u);
+        EXPECT_EQ(text.find(" sent 644 bytes"), text.rfind(" sent 644 bytes")) << "one frame";
+        const size_t last = text.rfind('\n', text.size() - 2) + 1;
+        EXPECT_NE(text.find(stopped, last), std::string::npos) << text.substr(last);
+    }
     std::remove(path);
 }
 

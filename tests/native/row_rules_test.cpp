@@ -1,4 +1,4 @@
-// The panel's row rules: Status text, cell colours, event colours, the
+// The panel's row rules: cell colours, event colours, the
 // custom-draw answers and the status log's timestamp text.
 #include <gtest/gtest.h>
 
@@ -7,14 +7,6 @@
 #include "panel/row_rules.h"
 
 namespace {
-
-TEST(ItemStatusText, StoppedWheneverNotStarted) {
-    EXPECT_STREQ(ItemStatusText(0, 0), "Stopped");
-    EXPECT_STREQ(ItemStatusText(0, 1), "Stopped");
-    EXPECT_STREQ(ItemStatusText(1, 1), "Up");
-    EXPECT_STREQ(ItemStatusText(1, 0), "Down");
-    EXPECT_STREQ(ItemStatusText(0xFFFFFFFF, 2), "Up") << "any nonzero flag counts";
-}
 
 TEST(ItemCellColours, OnlyTheStatusColumnOfARunningItemIsColoured) {
     struct Case {

@@ -119,6 +119,14 @@ TEST(Records, TestTypeTextNeverReadsOutsideTheTable) {
     EXPECT_EQ(testTypeNames[2], nullptr);
 }
 
+TEST(Records, ItemStatusTextIsStoppedWheneverNotStarted) {
+    EXPECT_STREQ(ItemStatusText(0, 0), "Stopped");
+    EXPECT_STREQ(ItemStatusText(0, 1), "Stopped");
+    EXPECT_STREQ(ItemStatusText(1, 1), "Up");
+    EXPECT_STREQ(ItemStatusText(1, 0), "Down");
+    EXPECT_STREQ(ItemStatusText(0xFFFFFFFF, 2), "Up") << "any nonzero flag counts";
+}
+
 TEST(Records, ShortPayloadDecodesWithZeroTail) {
     Pkt full;
     std::memset(&full, 0xAB, sizeof full);

@@ -15,6 +15,7 @@
 #include "link/server_connection.h"
 #include "link/session.h"
 #include "net/socket.h"
+#include "panel/alert_rules.h"
 #include "panel/tray_icon.h"
 #include "res/resource.h"
 #include "server_records.h"
@@ -25,6 +26,7 @@ struct ShellCall {
     DWORD message;
     NOTIFYICONDATAA data;
     bool quitPosted;  // a WM_QUIT was already waiting
+    DWORD tick;
 };
 std::vector<ShellCall> g_calls;
 bool g_noShell;  // the shell refuses every call, as where there is no notification area
@@ -32,7 +34,7 @@ bool g_noShell;  // the shell refuses every call, as where there is no notificat
 BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA data) {
     MSG quit;
     const bool quitPosted = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
-    ShellCall call = {message, {}, quitPosted};
+    ShellCall call = {message, {}, quitPosted, GetTickCount()};
     std::memcpy(&call.data, data,
                 data->cbSize < sizeof call.data ? data->cbSize : sizeof call.data);
     g_calls.push_back(call);
@@ -201,8 +203,10 @@ TEST_F(AlertsTest, ShowAlertsAndOnlyALostConnectionAndQuitFromTheIconsMenu) {
     EXPECT_STREQ(Balloons()[0].data.szInfo, "Server 127.0.0.1, port 2111");
     EXPECT_EQ(Balloons()[0].data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
 
-    // A restarted shell knows no icons: the icon is added again. Where the
-    // shell refuses, the client stays silent and asks nothing more of it.
+    // A restarted shell knows no icons: the icon is added again. An add the
+    // shell refuses (it may only have timed out) is tried again with the
+    // icon's next change, no sooner than a second later; and the icon, which
+    // may exist after all, is removed at exit.
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     SendMessageA(trayWindow, taskbarCreated, 0, 0);
     EXPECT_EQ(g_calls.back().message, static_cast<DWORD>(NIM_ADD));
@@ -212,12 +216,39 @@ TEST_F(AlertsTest, ShowAlertsAndOnlyALostConnectionAndQuitFromTheIconsMenu) {
     g_connectionState = CONN_CONNECTED;
     Announce(2, "db", 1, 1);
     Status(2, 0);
-    EXPECT_FALSE(PumpMessages(600, [refused] { return g_calls.size() > refused; }));
+    ASSERT_TRUE(PumpMessages(3000, [refused] { return g_calls.size() > refused; }));
+    EXPECT_EQ(g_calls[refused].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_GE(g_calls[refused].tick - g_calls[refused - 1].tick, 900u);
 
     // "Quit" in the icon's menu ends the program as Tools -> Quit does.
     SendMessageA(trayWindow, WM_COMMAND, IDM_TRAY_QUIT, 0);
     EXPECT_TRUE(PumpMessages(2000, [] { return !IsWindow(g_mainWindow); }));
-    EXPECT_EQ(g_calls.size(), refused) << "no icon to remove";
+    EXPECT_EQ(g_calls.back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+// Two hosts go down, the second while the first one's balloon is on show,
+// so it waits for the next one; the user disconnects. Then a connection is
+// lost, and the next one established before its balloon is due. Neither
+// waiting balloon comes: the test waits for that absence until each would
+// have been due (the pacing interval, then the gathering delay), plus a
+// margin.
+TEST_F(AlertsTest, NothingGatheredOutlivesItsConnection) {
+    Announce(1, "web", 1, 1);
+    Announce(2, "db", 1, 1);
+    Status(1, 0);
+    ASSERT_TRUE(WaitForBalloons(1, 2000));
+    const DWORD shownAt = GetTickCount();
+    Status(2, 0);
+    DisconnectFromServer();
+    EXPECT_FALSE(WaitForBalloons(2, ALERT_INTERVAL_MS + 700 - (GetTickCount() - shownAt)))
+        << Balloons().back().data.szInfo;
+
+    g_connectionState = CONN_CONNECTING;
+    ServerSocketCallback(1, SOCK_EVENT_CONNECTED, 0, 0, 0);
+    ServerSocketCallback(1, SOCK_EVENT_CLOSED, 0, 0, 0);
+    g_connectionState = CONN_CONNECTING;
+    ServerSocketCallback(1, SOCK_EVENT_CONNECTED, 0, 0, 0);
+    EXPECT_FALSE(WaitForBalloons(2, ALERT_GATHER_MS + 700)) << Balloons().back().data.szInfoTitle;
 }
 
 }  // namespace

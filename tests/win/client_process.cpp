@@ -52,11 +52,9 @@ bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t
     return true;
 }
 
-long StopClientProcess(PROCESS_INFORMATION* pi) {
-    if (HWND main = FindWindowA(" ", "Quorvex Client"))
-        PostMessageA(main, WM_CLOSE, 0, 0);
+long WaitForProcess(PROCESS_INFORMATION* pi, DWORD ms) {
     long code = -1;
-    if (WaitForSingleObject(pi->hProcess, 20000) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(pi->hProcess, ms) == WAIT_OBJECT_0) {
         DWORD exitCode = 0;
         GetExitCodeProcess(pi->hProcess, &exitCode);
         code = static_cast<long>(exitCode);
@@ -66,4 +64,10 @@ long StopClientProcess(PROCESS_INFORMATION* pi) {
     CloseHandle(pi->hThread);
     CloseHandle(pi->hProcess);
     return code;
+}
+
+long StopClientProcess(PROCESS_INFORMATION* pi) {
+    if (HWND main = FindWindowA(" ", "Quorvex Client"))
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    return WaitForProcess(pi, 20000);
 }

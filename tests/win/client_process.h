@@ -24,6 +24,8 @@ HWND PanelControl(HWND mainWindow, int id);
 bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port,
                         PROCESS_INFORMATION* pi);
 
-// Closes the main window and waits for the process; returns its exit code
-// (or -1 when it had to be killed).
+// Waits up to `ms` for the process, closes its handles: its exit code, or -1 (killed).
+long WaitForProcess(PROCESS_INFORMATION* pi, DWORD ms);
+
+// Closes the main window, then WaitForProcess(pi, 20000).
 long StopClientProcess(PROCESS_INFORMATION* pi);

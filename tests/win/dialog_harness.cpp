@@ -3,12 +3,11 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "app/app.h"
 #include "link/frame_io.h"
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 #include "panel/monitor_panel.h"
 #include "res/resource.h"
 
@@ -50,8 +49,8 @@ void SelectRow(int row) {
 }
 
 void AddEvent(const char* text) {
-    auto* event = static_cast<EventRecord*>(std::calloc(1, sizeof(EventRecord)));
-    lstrcpynA(event->text, text, sizeof event->text);
+    EventRecord event = {};
+    lstrcpynA(event.text, text, sizeof event.text);
     AddEventRow(event, 0);
 }
 

@@ -17,7 +17,7 @@
 #include "dialogs/settings_dialog.h"
 #include "app_harness.h"
 #include "dialog_harness.h"
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
 #include "list_reader.h"
 #include "panel/item_commands.h"

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,10 +16,10 @@
 #include "app_harness.h"
 #include "capture.h"
 #include "link/frame_io.h"
-#include "link/item_rows.h"
 #include "link/record_memory.h"
 #include "link/server_connection.h"
 #include "link/server_lists.h"
+#include "link/server_mirror.h"
 #include "link/server_messages.h"
 #include "link/session.h"
 #include "list_reader.h"
@@ -69,6 +70,25 @@ void UnwatchRedraw() {
         if (w.list != nullptr && IsWindow(w.list))
             SetWindowLongPtrA(w.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.original));
     g_watch[0] = g_watch[1] = RedrawWatch{};
+}
+
+// The Status cells the items list asked the panel for, as "row:text": what
+// a paint (or a read) of the list showed.
+std::vector<std::string> g_asked;
+WNDPROC g_panelProc;
+
+LRESULT CALLBACK WatchCellsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(g_panelProc, window, message, wParam, lParam);
+    auto info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
+    if (message == WM_NOTIFY && info->hdr.hwndFrom == g_itemsList &&
+        info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT) &&
+        info->item.iSubItem == 4)
+        g_asked.push_back(std::to_string(info->item.iItem) + ":" + info->item.pszText);
+    return result;
+}
+
+bool Asked(const std::string& cell) {
+    return std::find(g_asked.begin(), g_asked.end(), cell) != g_asked.end();
 }
 
 class DispatchTest : public ::testing::Test {
@@ -303,6 +323,25 @@ TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
     EXPECT_EQ(g_capture.sentFrames[0].size(), 644u);  // the echo is always a whole Pkt
     Deliver(&ack, 0);
     EXPECT_EQ(RowCount(g_eventsList), 1);
+}
+
+TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
+    ShowWindow(g_mainWindow, SW_SHOWNOACTIVATE);
+    g_panelProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchCellsProc)));
+    Deliver(Item(30, "web", 1, 1));
+    Deliver(Item(31, "db", 1, 1));
+    ASSERT_TRUE(PumpMessages(2000, [] { return Asked("1:Up"); })) << "the list is painted";
+
+    Pkt status = Notice(CODE_ITEM_STATUS, 31);
+    std::strcpy(status.text, "Down (timeout)");
+    ServerSocketCallback(1, SOCK_EVENT_DATA,
+                         static_cast<uint32_t>(FrameIntoReceiveBuffer({status})), 0, 0);
+    EXPECT_EQ(Status(1), "Down (timeout)");
+    g_asked.clear();  // the read itself asked for the cell
+    EXPECT_TRUE(PumpMessages(2000, [] { return Asked("1:Down (timeout)"); }))
+        << "the changed row is painted again with its new text";
+    SetWindowLongPtrA(g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_panelProc));
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {

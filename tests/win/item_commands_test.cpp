@@ -14,7 +14,7 @@
 #include "app/app.h"
 #include "app_harness.h"
 #include "dialog_harness.h"
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
 #include "panel/event_depth.h"
 #include "panel/item_commands.h"

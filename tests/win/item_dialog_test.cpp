@@ -12,7 +12,7 @@
 #include "app_harness.h"
 #include "dialog_harness.h"
 #include "dialogs/item_dialog.h"
-#include "link/item_rows.h"
+#include "link/server_mirror.h"
 #include "link/session.h"
 #include "panel/item_commands.h"
 #include "res/resource.h"

@@ -1,9 +1,10 @@
 // The layout of every window the program shows, walked in the real windows at
 // the DPI the prefix is set to (tests/win/at-dpi runs this at 96, 120, 144
-// and 192 DPI): every visible control lies inside its top-level window's
-// client area, and every label's, button's and check box's text fits its
-// control, measured with the control's own font. With Windows' font metrics
-// every text of the fixed templates fits, at every one of these scales.
+// and 192 DPI): the panel and every visible control lie inside their
+// top-level window's client area, and every label's, button's and check
+// box's text fits its control, measured with the control's own font. With
+// Windows' font metrics every text of the fixed templates fits, at every one
+// of these scales.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -84,17 +85,27 @@ public:
 };
 const auto* const g_dialogFonts = ::testing::AddGlobalTestEnvironment(new DialogFonts);
 
+struct Walk {
+    HWND top;
+    std::vector<HWND> found;
+};
+
+// Shown whenever `top` is: the main window of these tests stays hidden.
 BOOL CALLBACK AddIfVisible(HWND child, LPARAM lParam) {
-    if (IsWindowVisible(child))
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(child);
+    auto walk = reinterpret_cast<Walk*>(lParam);
+    HWND at = child;
+    while (at != walk->top && (GetWindowLongA(at, GWL_STYLE) & WS_VISIBLE))
+        at = GetParent(at);
+    if (at == walk->top)
+        walk->found.push_back(child);
     return TRUE;
 }
 
 // Children, grandchildren and so on.
 std::vector<HWND> VisibleDescendants(HWND top) {
-    std::vector<HWND> found;
-    EnumChildWindows(top, AddIfVisible, reinterpret_cast<LPARAM>(&found));
-    return found;
+    Walk walk = {top, {}};
+    EnumChildWindows(top, AddIfVisible, reinterpret_cast<LPARAM>(&walk));
+    return walk.found;
 }
 
 std::string Describe(HWND control) {
@@ -183,9 +194,10 @@ protected:
         const std::string title = WindowText(top);
         RECT client;
         GetClientRect(top, &client);
-        printf("[ layout ] %u DPI \"%s\": client %ld x %ld\n", dpi, title.c_str(), client.right,
-               client.bottom);
-        for (HWND control : VisibleDescendants(top)) {
+        const std::vector<HWND> controls = VisibleDescendants(top);
+        printf("[ layout ] %u DPI \"%s\": client %ld x %ld, %u windows inside\n", dpi,
+               title.c_str(), client.right, client.bottom, static_cast<unsigned>(controls.size()));
+        for (HWND control : controls) {
             RECT rect;
             GetWindowRect(control, &rect);
             MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&rect), 2);
@@ -219,7 +231,7 @@ TEST_F(Layout, MainWindowHoldsTheWholePanel) {
            panel.bottom - panel.top, units.cx, units.cy);
     EXPECT_GE(frame.right - frame.left, ScaleForDpi(712, dpi));
     EXPECT_GE(frame.bottom - frame.top, ScaleForDpi(665, dpi));
-    CheckWindow(g_mainWindow);
+    CheckWindow(g_mainWindow);  // the panel's own rectangle as well as its controls
 }
 
 TEST_F(Layout, ConnectDialog) {

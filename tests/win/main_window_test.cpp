@@ -1,15 +1,19 @@
 // The real main window in-process: its frame, the panel, the notification
-// icon's menu, the private messages, a change of DPI, and CenterWindow. The
-// main menu is walked in item_commands_test.
+// icon's menu, the private messages, a change of DPI, a trace file that
+// cannot be opened, and CenterWindow. The main menu is walked in
+// item_commands_test.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "app/app.h"
 #include "app/dpi.h"
 #include "app_harness.h"
 #include "link/session.h"
+#include "list_reader.h"
 #include "panel/item_commands.h"
 #include "panel/monitor_panel.h"
 #include "panel/tray_icon.h"
@@ -177,6 +181,20 @@ TEST_F(MainWindow, DestroyPostsQuitWithCodeZeroAndReleasesSharedObjects) {
 TEST_F(MainWindow, CloseDestroysWithoutAsking) {
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
+}
+
+// The trace opens before the status log exists; the log says so once it does.
+TEST(Trace, AFileThatCannotBeOpenedIsNamedInTheStatusLogOnce) {
+    _putenv("QUORVEX_TRACE=C:\\no-such-folder\\trace.txt");
+    ASSERT_NE(StartMainWindow(), nullptr);
+    _putenv("QUORVEX_TRACE=");
+    PumpMessages(3000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; });
+    int lines = 0;
+    for (int row = 0; row < RowCount(g_statusLog); ++row)
+        lines += CellText(g_statusLog, row, 1) ==
+                 "Cannot open the trace file C:\\no-such-folder\\trace.txt";
+    EXPECT_EQ(lines, 1) << LastLogLine();
+    StopMainWindow();
 }
 
 // CenterWindow halves the size difference with signed division; a window

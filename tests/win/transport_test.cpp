@@ -7,9 +7,11 @@
 #include "app/app.h"
 #include "link/server_transport.h"
 #include "link/session.h"
+#include "link/status_report.h"
 #include "list_reader.h"
 #include "net_harness.h"
 #include "panel/monitor_panel.h"
+#include "panel/status_log.h"
 #include "res/resource.h"
 
 namespace {
@@ -22,6 +24,7 @@ protected:
         g_monitorPanel =
             OpenModelessDialog(g_instance, window_, MonitorPanelProc, IDD_MONITOR_PANEL);
         ASSERT_NE(g_monitorPanel, nullptr);
+        SetStatusReporter(LogStatus);  // as the program registers it at start-up
         logLinesBefore_ = LogLineCount();
     }
     void TearDown() override {

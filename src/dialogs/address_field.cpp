@@ -1,5 +1,5 @@
 // Setting and reading the address field of the connect dialog.
-#include "link/address_field.h"
+#include "dialogs/address_field.h"
 
 #include <commctrl.h>
 

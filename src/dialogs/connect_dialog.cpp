@@ -1,9 +1,10 @@
-// The connect dialog. It rewrites quorvex.ini whenever it closes, so the file
+// The connect dialog. OK stores the address and port typed into it and
+// starts the attempt; it rewrites quorvex.ini whenever it closes, so the file
 // always holds the values last confirmed (or those read at start-up).
-#include "link/connect_dialog.h"
+#include "dialogs/connect_dialog.h"
 
 #include "app/app.h"
-#include "link/address_field.h"
+#include "dialogs/address_field.h"
 #include "link/client_config.h"
 #include "link/server_connection.h"
 #include "link/session.h"
@@ -23,6 +24,17 @@ void OnInitDialog(HWND dialog) {
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, g_clientConfig.serverPort, FALSE);
 }
 
+void OnConnect(HWND dialog) {
+    ZeroMemory(g_clientConfig.serverIp, sizeof g_clientConfig.serverIp);
+    ReadAddressField(GetDlgItem(dialog, IDC_CONNECT_ADDRESS), g_clientConfig.serverIp);
+    // No range check: an empty field gives 0, a larger number keeps its low 16 bits.
+    g_clientConfig.serverPort =
+        static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE));
+    // The Connect button stays disabled while the attempt runs, and is
+    // enabled again by ConnectToServer when it fails at once.
+    ConnectToServer();
+}
+
 void OnDestroy() {
     char error[CONFIG_ERROR_TEXT];
     if (!WriteClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, error))
@@ -37,14 +49,12 @@ INT_PTR CALLBACK ConnectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_CONNECT_OK:
-            // The Connect button stays disabled while the attempt runs, and is
-            // enabled again by ConnectToServer when it fails at once.
-            ConnectToServer(dialog);
+            OnConnect(dialog);
             DestroyWindow(dialog);
             return TRUE;
         case IDCANCEL:
             DestroyWindow(dialog);
-            UpdateConnectButton(nullptr, TRUE);
+            UpdateConnectButton(nullptr, true);
             return TRUE;
         }
         return FALSE;
