@@ -16,6 +16,7 @@
 #include "app/app.h"
 #include "dialogs/settings_dialog.h"
 #include "app_harness.h"
+#include "dialog_harness.h"
 #include "link/server_mirror.h"
 #include "link/session.h"
 #include "list_reader.h"
@@ -26,39 +27,6 @@
 #include "res/resource.h"
 
 namespace {
-
-void Menu(int id) {
-    SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void SelectRow(int row) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(g_itemsList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
-
-// Says Yes to the delete confirmation from a timer that the box's own loop
-// dispatches; stops looking after about five seconds.
-UINT_PTR g_yesTimer;
-int g_yesTicks;
-void CALLBACK SayYes(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindThreadWindow("Item delete confirmation");
-    if (box != nullptr || ++g_yesTicks > 250) {
-        KillTimer(nullptr, g_yesTimer);
-        g_yesTimer = 0;
-    }
-    if (box != nullptr)
-        PostMessageA(box, WM_COMMAND, IDYES, 0);
-}
-
-void DeleteSelectedSayingYes() {
-    g_yesTicks = 0;
-    g_yesTimer = SetTimer(nullptr, 0, 20, SayYes);
-    Menu(IDM_DELETE_ITEM);
-    if (g_yesTimer != 0)
-        KillTimer(nullptr, g_yesTimer);
-}
 
 class DialogSession : public ServerSession {
 protected:
@@ -77,7 +45,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     Connect();
     const size_t sync = 3;
 
-    Menu(IDM_NEW_ITEM);
+    MenuCommand(IDM_NEW_ITEM);
     HWND dialog = g_itemDialog;
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback");
@@ -86,7 +54,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     // Not the server's own port: its tester's connection would be a client
     // too, and would restart the recording.
     SetDlgItemInt(dialog, IDC_ITEM_PORT, 1, FALSE);
-    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Click(dialog, "Save"));
     EXPECT_EQ(g_itemDialog, nullptr);
 
     Pkt created = MakeRequest(CODE_ITEM_NEW);
@@ -106,11 +74,11 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     const uint32_t id = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0))->itemId;
 
     SelectRow(0);
-    Menu(IDM_EDIT_ITEM);
+    MenuCommand(IDM_EDIT_ITEM);
     dialog = g_itemDialog;
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback port");
-    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Click(dialog, "Save"));
     ASSERT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 0) == "loopback port"; }));
     Pkt edited = created;
     edited.code = CODE_ITEM_EDIT;
@@ -120,13 +88,13 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     ASSERT_EQ(frames.size(), sync + 2);
     EXPECT_EQ(frames[sync + 1], FrameHex(&edited, sizeof edited));
 
-    Menu(IDM_START_TEST);
+    MenuCommand(IDM_START_TEST);
     EXPECT_TRUE(
         WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
-    Menu(IDM_STOP_TEST);
+    MenuCommand(IDM_STOP_TEST);
     EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
 
-    DeleteSelectedSayingYes();
+    DeleteAnswering(IDYES);
     EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));
     // Event acknowledgements may come in between now that the item has run.
     Pkt deleted = MakeRequest(CODE_ITEM_DELETE, id);
@@ -145,7 +113,7 @@ TEST_F(DialogSession, AFailedDeleteLeavesTheRowAndIsLogged) {
     lstrcpynA(ghost->config.name, "ghost", 80);
     AddItemRow(ghost, 0);
     SelectRow(0);
-    DeleteSelectedSayingYes();
+    DeleteAnswering(IDYES);
     EXPECT_TRUE(WaitFor([] { return LogContains("No test item with id 4242"); }));
     EXPECT_EQ(RowCount(g_itemsList), 1);
 }
@@ -154,7 +122,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     Connect();
     const Cfg received = g_settingsCopy;
 
-    Menu(IDM_SETTINGS);
+    MenuCommand(IDM_SETTINGS);
     HWND frame = g_settingsDialog;
     ASSERT_NE(frame, nullptr);
     SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "70000");
@@ -164,7 +132,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
     SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_PORT, "99999");
     SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_SERVER, "mail.example.net");
-    SendMessageA(frame, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Click(frame, "Save"));
 
     std::vector<std::string> frames = WaitForFrames(4);
     ASSERT_EQ(frames.size(), 4u);
@@ -177,13 +145,13 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     EXPECT_EQ(frames[3], FrameHex(&expected, sizeof expected));
 
     // Cancel: nothing goes out, so the next frame the server sees is the reload.
-    Menu(IDM_SETTINGS);
+    MenuCommand(IDM_SETTINGS);
     ASSERT_NE(g_settingsDialog, nullptr);
     SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "2112");
-    SendMessageA(g_settingsDialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Click(g_settingsDialog, "Cancel"));
     EXPECT_EQ(g_settingsCopy.guiPort, 2112);
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 0, 0);
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
     frames = WaitForFrames(5);
     ASSERT_EQ(frames.size(), 5u);
     Pkt reload = MakeRequest(CODE_EVENTS, 0, 0);
@@ -194,7 +162,7 @@ TEST_F(DialogSession, ReloadEmptiesTheEventsAndTheServerRefillsThem) {
     Connect({"--demo"});
     ASSERT_TRUE(WaitFor([] { return RowCount(g_eventsList) > 0; }));
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 2, 0);
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
     EXPECT_EQ(RowCount(g_eventsList), 0) << "emptied at once";
     EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; }))
         << "the demo's older events come back";
