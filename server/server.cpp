@@ -79,6 +79,16 @@ uint64_t Digest(const uint8_t* p, size_t n) {
     return h;
 }
 
+// An acknowledgement notice: its echo is checked against it.
+bool IsAckNotice(const Frame& f) {
+    uint32_t kind = 1, code = 0;
+    if (f.size() == FRAME_HEADER_SIZE + sizeof(Pkt)) {
+        std::memcpy(&kind, f.data() + FRAME_HEADER_SIZE, 4);
+        std::memcpy(&code, f.data() + FRAME_HEADER_SIZE + 4, 4);
+    }
+    return kind == KIND_REQUEST && code == CODE_EVENT_ACK;
+}
+
 }  // namespace
 
 bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& error) {
@@ -113,8 +123,7 @@ bool ParseFloodOption(const std::string& arg, ServerOptions& o, std::string& err
                 return false;
             }
             o.floodFlapping = static_cast<uint32_t>(v);
-        }
-        else {
+        } else {
             error = "unknown flood part '" + key + "'";
             return false;
         }
@@ -153,7 +162,9 @@ struct Server::Client : ScriptHost {
     FILE* record = nullptr;
     std::unique_ptr<ScriptRunner> script;
     bool scriptReported = false;
-    // Flood mode.
+    // Flood mode: the prepared stream goes out before anything in `out`.
+    std::shared_ptr<const FloodStream> flood;
+    size_t floodOff = 0;
     bool fenceAcked = false;
     uint64_t floodAcks = 0;
     int64_t floodStatusStart = -1;
@@ -169,7 +180,8 @@ struct Server::Client : ScriptHost {
         if (record) std::fclose(record);
         if (fd >= 0) close(fd);
     }
-    size_t Pending() const { return out.size() - outOff; }
+    size_t FloodLeft() const { return flood ? flood->bytes.size() - floodOff : 0; }
+    size_t Pending() const { return FloodLeft() + out.size() - outOff; }
 
     void ScriptSend(const uint8_t* bytes, size_t count) override { out.insert(out.end(), bytes, bytes + count); }
     size_t ScriptPendingOutput() const override { return Pending(); }
@@ -234,7 +246,10 @@ bool Server::Start(std::string& error) {
                 std::to_string(core_.Events().size()) + " events");
         }
     }
-    if (opt_.flood) core_.SetNextId(opt_.floodItems + 1);  // flood items take ids 1..N
+    if (opt_.flood) {
+        core_.SetNextId(opt_.floodItems + 1);  // flood items take ids 1..N
+        PrepareFlood();
+    }
 
     listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int one = 1;
@@ -405,12 +420,7 @@ void Server::Queue(Client& c, const Frame& f) {
         return;
     }
     c.out.insert(c.out.end(), f.begin(), f.end());
-    uint32_t kind = 1, code = 0;
-    if (f.size() == FRAME_HEADER_SIZE + sizeof(Pkt)) {
-        std::memcpy(&kind, f.data() + FRAME_HEADER_SIZE, 4);
-        std::memcpy(&code, f.data() + FRAME_HEADER_SIZE + 4, 4);
-    }
-    if (kind == KIND_REQUEST && code == CODE_EVENT_ACK) {
+    if (IsAckNotice(f)) {
         c.acksOut.push_back(Digest(f.data() + FRAME_HEADER_SIZE, sizeof(Pkt)));
         ++c.acksSent;
     }
@@ -522,13 +532,20 @@ void Server::ReadFrom(Client& c) {
 
 void Server::WriteTo(Client& c) {
     while (c.Pending() > 0 && !c.dead) {
-        const ssize_t n = send(c.fd, c.out.data() + c.outOff, c.Pending(), MSG_NOSIGNAL);
+        const bool fromFlood = c.FloodLeft() > 0;
+        const uint8_t* from = fromFlood ? c.flood->bytes.data() + c.floodOff : c.out.data() + c.outOff;
+        const size_t count = fromFlood ? c.FloodLeft() : c.out.size() - c.outOff;
+        const ssize_t n = send(c.fd, from, count, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) break;
             CloseClient(c, std::string("send-error:") + strerror(errno));
             return;
         }
-        c.outOff += static_cast<size_t>(n);
+        if (!fromFlood) {
+            c.outOff += static_cast<size_t>(n);
+        } else if ((c.floodOff += static_cast<size_t>(n)) == c.flood->bytes.size()) {
+            c.flood.reset();
+        }
     }
     if (c.outOff == c.out.size()) {
         c.out.clear();
@@ -540,9 +557,23 @@ void Server::WriteTo(Client& c) {
     if (c.closing && c.Pending() == 0 && !c.dead) CloseClient(c, "script-close");
 }
 
-void Server::StartFlood(Client& c) {
+void Server::PrepareFlood() {
     const uint32_t n = opt_.floodItems, m = opt_.floodEvents;
-    c.out.reserve(static_cast<size_t>(n + m + 1) * (sizeof(Pkt) + FRAME_HEADER_SIZE));
+    auto stream = std::make_shared<FloodStream>();
+    stream->bytes.reserve(static_cast<size_t>(n + opt_.floodResponses + m + 3) * (sizeof(Pkt) + FRAME_HEADER_SIZE));
+    auto add = [&stream](const Pkt& p) {
+        const Frame f = PktFrame(p);
+        stream->bytes.insert(stream->bytes.end(), f.begin(), f.end());
+        if (IsAckNotice(f)) stream->ackDigests.push_back(Digest(f.data() + FRAME_HEADER_SIZE, sizeof(Pkt)));
+    };
+    const int64_t now = core_.Now();
+    auto event = [&](uint32_t code, uint32_t sequence, const std::string& itemName, const std::string& host,
+                     const std::string& text) {
+        StoredEvent e;
+        e.when = now;
+        ServerCore::FillEventRecord(e.record, now, sequence, itemName, host, text);
+        add(ServerCore::EventNotice(code, e));
+    };
     for (uint32_t i = 1; i <= n; ++i) {
         ServerItem item;
         item.id = i;
@@ -555,41 +586,39 @@ void Server::StartFlood(Client& c) {
         item.config.interval = 60;
         item.config.timeout = 1;
         item.config.retries = 1;
-        Queue(c, PktFrame(ServerCore::ItemNotice(item)));
+        add(ServerCore::ItemNotice(item));
     }
-    const int64_t now = core_.Now();
     if (opt_.floodResponses > 0) {
-        QueueMark(c, "start", m + 2);
+        event(CODE_EVENT_ACK, m + 2, MARK_ITEM_NAME, "127.0.0.1", "start");
         for (uint32_t i = 1; i <= opt_.floodResponses; ++i) {
             Pkt r = ZeroPkt(KIND_RESPONSE, CODE_ITEM_NEW);
             r.param = 2;  // a refusal: logged, no row
             SetField(r.text, "flood response " + std::to_string(i) + " of " + std::to_string(opt_.floodResponses));
-            Queue(c, PktFrame(r));
+            add(r);
         }
-        QueueMark(c, "responses", m + 3);
+        event(CODE_EVENT_ACK, m + 3, MARK_ITEM_NAME, "127.0.0.1", "responses");
     }
     for (uint32_t i = 0; i < m; ++i) {
-        StoredEvent e;
-        e.when = now;
         const uint32_t item = n ? i % n + 1 : 0;
-        ServerCore::FillEventRecord(e.record, now, i + 1, "flood item " + std::to_string(item),
-                                    "10.0.0." + std::to_string(item % 256), i % 2 ? "Up" : "Down");
-        Queue(c, PktFrame(ServerCore::EventNotice(i % 2 ? CODE_EVENT_ACK : CODE_EVENTS, e)));
+        event(i % 2 ? CODE_EVENT_ACK : CODE_EVENTS, i + 1, "flood item " + std::to_string(item),
+              "10.0.0." + std::to_string(item % 256), i % 2 ? "Up" : "Down");
     }
-    StoredEvent fence;
-    fence.when = now;
-    ServerCore::FillEventRecord(fence.record, now, m + 1, FENCE_ITEM_NAME, "127.0.0.1", FENCE_TEXT);
-    Queue(c, PktFrame(ServerCore::EventNotice(CODE_EVENT_ACK, fence)));
-    Emit("flood-queued: client=" + std::to_string(c.id) + " items=" + std::to_string(n) +
-         " responses=" + std::to_string(opt_.floodResponses) + " events=" + std::to_string(m) +
-         " acks-expected=" + std::to_string(m / 2) + " bytes=" + std::to_string(c.Pending()));
+    event(CODE_EVENT_ACK, m + 1, FENCE_ITEM_NAME, "127.0.0.1", FENCE_TEXT);
+    flood_ = std::move(stream);
 }
 
-void Server::QueueMark(Client& c, const std::string& phase, uint32_t sequence) {
-    StoredEvent mark;
-    mark.when = core_.Now();
-    ServerCore::FillEventRecord(mark.record, mark.when, sequence, MARK_ITEM_NAME, "127.0.0.1", phase);
-    Queue(c, PktFrame(ServerCore::EventNotice(CODE_EVENT_ACK, mark)));
+void Server::StartFlood(Client& c) {
+    if (flood_->bytes.size() > MAX_CLIENT_BACKLOG) {
+        CloseClient(c, "output-backlog");
+        return;
+    }
+    c.flood = flood_;
+    c.floodOff = 0;
+    c.acksOut.insert(c.acksOut.end(), flood_->ackDigests.begin(), flood_->ackDigests.end());
+    c.acksSent += flood_->ackDigests.size();
+    Emit("flood-queued: client=" + std::to_string(c.id) + " items=" + std::to_string(opt_.floodItems) +
+         " responses=" + std::to_string(opt_.floodResponses) + " events=" + std::to_string(opt_.floodEvents) +
+         " acks-expected=" + std::to_string(opt_.floodEvents / 2) + " bytes=" + std::to_string(c.Pending()));
 }
 
 // Outside flood mode: status notices at a steady rate from the connection's

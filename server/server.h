@@ -23,13 +23,13 @@ struct ServerOptions {
     bool flood = false;
     uint32_t floodItems = 0;
     uint32_t floodEvents = 0;
-    double floodStatusRate = 0;   // status notices per second after the fence
-    uint32_t floodResponses = 0;  // logged responses, between two marks, before the events
+    double floodStatusRate = 0;    // status notices per second after the fence
+    uint32_t floodResponses = 0;   // logged responses, between two marks, before the events
     uint32_t floodFlapping = 100;  // percent of the items whose status alternates after the fence
-    double statusRate = 0;        // outside flood mode: status notices per second over the stored items
-    bool once = false;            // exit when the first client has gone
-    bool verbose = false;         // log every request
-    bool quiet = false;           // no log lines at all (stdout lines stay)
+    double statusRate = 0;         // outside flood mode: status notices per second over the stored items
+    bool once = false;             // exit when the first client has gone
+    bool verbose = false;          // log every request
+    bool quiet = false;            // no log lines at all (stdout lines stay)
 };
 
 // Parses "items=N,responses=L,events=M,status-rate=R,flapping=P" (each part optional).
@@ -75,10 +75,10 @@ private:
     void Schedule(uint32_t itemId, int64_t nowMs);
     void RunDueTests(int64_t nowMs);
     void TakeProbeResults();
+    void PrepareFlood();
     void StartFlood(Client& c);
     void FloodStatus(Client& c, int64_t nowMs);
     void StatusNotices(Client& c, int64_t nowMs);
-    void QueueMark(Client& c, const std::string& phase, uint32_t sequence);
     void CheckAckEcho(Client& c, const uint8_t* payload, size_t length);
     void SaveState();
     void SetupDemo();
@@ -103,6 +103,15 @@ private:
     std::map<uint32_t, ItemSchedule> schedule_;
     uint64_t generation_ = 0;
     bool firstClientGone_ = false;
+
+    // Flood mode: the stream every client gets, built once at the start so
+    // that the time from a client's accept to its fence holds no work of the
+    // server's but sending.
+    struct FloodStream {
+        std::vector<uint8_t> bytes;
+        std::vector<uint64_t> ackDigests;  // of the acknowledgement notices in it, in order
+    };
+    std::shared_ptr<const FloodStream> flood_;
 
     // Demo: a port that always answers, and one that opens and closes.
     int demoOpenFd_ = -1;

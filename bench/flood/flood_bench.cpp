@@ -1,129 +1,155 @@
-// The reference server's flood mode against the shipped client, and against
-// a minimal Win32 reader that only reads and echoes acknowledgements (the
-// floor of this machine). Prints:
-//   flood_client_ms, flood_floor_ms, flood_ratio      5,000 items + 50,000 events
-//   bytes_per_row_...                                 memory of those rows, and of 1,000 items + 400,000 events
-//   status_client_cpu                                 2,000 status notices/s over 10,000 items
-//   alerts_on_client_cpu, alerts_off_client_cpu,      the same with a fifth of the items flapping,
-//   alerts_cpu_rise                                   in turns with "Show Alerts" on and off
-//   status_log_lines_per_s, events_rows_per_s         40,000 logged responses, then 40,000 events
+// The reference server's flood mode against the shipped client, each run side
+// by side with the floor (flood_floor.exe: the same network work with no
+// window), QX_BENCH_RUNS times (default three). Per run N it prints:
+//   flood_{client,floor}_ms.N, flood_ratio.N       sync of 5,000 items + 50,000 events
+//   ..._cpu_ms.N, ..._feeder_cpu_ms.N, ..._acks_*  the reader's and the server's CPU, the
+//                                                  acknowledgements the server checked
+//   bytes_per_row_5k_items_50k_events.N            the memory those rows take
+//   trace_{on,off}_client_ms.N, trace_cost.N       the same sync with QUORVEX_TRACE on and off
+//   status_{client,floor}_cpu.N, status_ratio.N    2,000 status notices/s over 10,000 items
+//   status_log_lines_per_s.N, events_rows_per_s.N  40,000 logged responses, then 40,000 events
+//   bytes_per_row_1k_items_400k_events.N,          1,000 items + 400,000 events: memory, and
+//   big_flood_us_per_row.N, us_per_row_rise.N      time per row against that of the sync
+// and once: alerts_on/off_client_cpu (a fifth of the items flapping, "Show
+// Alerts" on and off in turns) and the floor's spread over the runs.
 // The client is the shipped program with its main window shown, as a user
-// runs it, so every row is drawn and scrolled as it would be.
+// runs it, so every row is drawn and scrolled as it would be. The server is
+// an optimised build that prepares its whole stream before it listens.
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "client_figures.h"
 #include "client_process.h"
-#include "core/wire/frame.h"
-#include "core/wire/wire.h"
+#include "flood_floor.h"
 #include "refserver.h"
 #include "res/resource.h"
 
 namespace {
 
-std::string g_exe;
+std::string g_exe;    // the client's Windows path
+std::string g_floor;  // flood_floor.exe's
+
+// The shipped client or the floor.
+enum class Reader { Client, Floor };
+
+const std::string& ExeOf(Reader reader) {
+    return reader == Reader::Client ? g_exe : g_floor;
+}
 
 double FenceMs(const RefServer& server) {
     return ServerMs(server, "fence-ack: ");
 }
 
-bool StartClient(const RefServer& server, PROCESS_INFORMATION* pi) {
-    return StartClientProcess(g_exe, WinPath(server.UnixPath("")), server.Port(), pi);
+// Starts the reader against `server`; `atRest` receives its figures (and the
+// server's) just before it connects.
+bool StartReader(Reader reader, const RefServer& server, PROCESS_INFORMATION* pi, Figures* atRest) {
+    auto read = [&] { *atRest = ReadFigures(server, ExeOf(reader)); };
+    if (reader == Reader::Client)
+        return StartClientProcess(g_exe, WinPath(server.UnixPath("")), server.Port(), pi, read);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + g_floor + "\" " + std::to_string(server.Port());
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi))
+        return false;
+    HWND window = nullptr;
+    if (!WaitFor([&] { return (window = FindWindowA(QX_FLOOR_WINDOW_CLASS, nullptr)) != nullptr; },
+                 30000))
+        return false;
+    read();
+    return PostMessageA(window, WM_FLOOR_CONNECT, 0, 0) != 0;
 }
 
-void StopClient(PROCESS_INFORMATION* pi) {
-    StopClientProcess(pi);
-}
-
-// The floor: read frames as fast as Winsock delivers them and echo each
-// acknowledgement notice, nothing else.
-struct Floor {
-    SOCKET s;
-    bool fenceSeen = false;
-    static void OnPayload(void* context, const uint8_t* payload, size_t length) {
-        auto* self = static_cast<Floor*>(context);
-        Pkt pkt;
-        DecodeRecord(&pkt, sizeof pkt, payload, length);
-        if (pkt.kind != KIND_REQUEST || pkt.code != CODE_EVENT_ACK)
-            return;
-        uint8_t frame[FRAME_BUFFER_SIZE];
-        const size_t n = BuildFrame(frame, sizeof frame, &pkt, sizeof pkt);
-        send(self->s, reinterpret_cast<const char*>(frame), static_cast<int>(n), 0);
-        if (std::strcmp(pkt.event.itemName, "flood-fence") == 0)
-            self->fenceSeen = true;
+void StopReader(Reader reader, PROCESS_INFORMATION* pi) {
+    if (pi->hProcess == nullptr)
+        return;
+    if (reader == Reader::Client) {
+        StopClientProcess(pi);
+    } else {
+        if (HWND window = FindWindowA(QX_FLOOR_WINDOW_CLASS, nullptr))
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(pi->hProcess, 20000) != WAIT_OBJECT_0)
+            TerminateProcess(pi->hProcess, 1);
+        CloseHandle(pi->hThread);
+        CloseHandle(pi->hProcess);
     }
-};
-
-double RunFloor(const std::string& flood) {
-    RefServer server;
-    if (!server.Start("", {"--flood " + flood, "-q"}))
-        return -1;
-    Floor floor;
-    floor.s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(server.Port());
-    addr.sin_addr.s_addr = inet_addr("127.0.0.1");
-    if (connect(floor.s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-        return -1;
-    static FrameReassembler reassembler;
-    char buffer[2048];
-    while (!floor.fenceSeen) {
-        const int n = recv(floor.s, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        FeedFrameReassembler(reassembler, reinterpret_cast<uint8_t*>(buffer), n, Floor::OnPayload,
-                             &floor);
-    }
-    WaitFor([&] { return FenceMs(server) >= 0; }, 30000);
-    closesocket(floor.s);
-    return FenceMs(server);
+    *pi = {};
 }
 
-// One shown client against one flood: the time to the fence's echo (-1 when
-// it never came) and the client's memory then.
+// One reader against one flood, timed from the server's accept to the
+// fence's echo (-1 when it never came).
 struct FloodRun {
     double ms = -1;
-    ProcFigures figures;
+    double cpuMs = -1;            // the reader's CPU from just before it connected to the fence
+    double feederCpuMs = -1;      // the server's over the same span,
+    double wineserverCpuMs = -1;  // the wineserver's
+    double displayCpuMs = -1;     // and the X server's
+    double othersCpuMs = -1;      // the rest of the machine's (all cores)
+    ProcFigures atFence;          // the reader once the fence is echoed
+    long acksSent = -1;           // acknowledgements the server sent and got back unchanged,
+    long acksVerified = -1;       // counted when the reader has gone
 };
 
-// With `running`, the client is left running there for the caller to stop.
-FloodRun RunClient(const std::string& flood, RefServer* server,
-                   PROCESS_INFORMATION* running = nullptr) {
+double CpuMs(const ProcFigures& from, const ProcFigures& to) {
+    return from.cpuSeconds < 0 || to.cpuSeconds < 0 ? -1 : 1000 * (to.cpuSeconds - from.cpuSeconds);
+}
+
+// What the machine ran besides the reader, the feeder and the window system
+// between two readings: the first suspect when a figure varies.
+double OthersCpuMs(const Figures& from, const Figures& to) {
+    double ours = 0;
+    for (ProcFigures Figures::*who :
+         {&Figures::process, &Figures::feeder, &Figures::wineserver, &Figures::display}) {
+        const double ms = CpuMs(from.*who, to.*who);
+        if (ms < 0)
+            return -1;
+        ours += ms;
+    }
+    if (from.machineBusySeconds < 0 || to.machineBusySeconds < 0)
+        return -1;
+    return 1000 * (to.machineBusySeconds - from.machineBusySeconds) - ours;
+}
+
+// With `running`, the reader is left running there for the caller to stop.
+FloodRun RunFlood(Reader reader, const std::string& flood, RefServer* server,
+                  PROCESS_INFORMATION* running = nullptr) {
     FloodRun run;
     if (!server->Start("", {"--flood " + flood, "-q"})) {
         std::fprintf(stderr, "%s\n", server->Error().c_str());
         return run;
     }
     PROCESS_INFORMATION pi = {};
-    if (!StartClient(*server, &pi)) {
-        std::fprintf(stderr, "flood %s: the client did not start\n", flood.c_str());
+    Figures atRest;
+    if (!StartReader(reader, *server, &pi, &atRest)) {
+        std::fprintf(stderr, "flood %s: the reader did not start\n", flood.c_str());
+        StopReader(reader, &pi);
         return run;
     }
     if (!WaitFor([&] { return FenceMs(*server) >= 0; }, 600000))
         std::fprintf(stderr, "flood %s: no fence echo; server said:\n%s\n", flood.c_str(),
                      server->Output().c_str());
     run.ms = FenceMs(*server);
-    run.figures = ClientFigures(*server, g_exe);
-    if (running != nullptr)
+    const Figures atFence = ReadFigures(*server, ExeOf(reader));
+    run.atFence = atFence.process;
+    run.cpuMs = CpuMs(atRest.process, atFence.process);
+    run.feederCpuMs = CpuMs(atRest.feeder, atFence.feeder);
+    run.wineserverCpuMs = CpuMs(atRest.wineserver, atFence.wineserver);
+    run.displayCpuMs = CpuMs(atRest.display, atFence.display);
+    run.othersCpuMs = OthersCpuMs(atRest, atFence);
+    if (running != nullptr) {
         *running = pi;
-    else
-        StopClient(&pi);
+        return run;
+    }
+    StopReader(reader, &pi);
+    WaitFor([&] { return ServerCount(*server, "acks: ", "sent=") >= 0; }, 20000);
+    run.acksSent = ServerCount(*server, "acks: ", "sent=");
+    run.acksVerified = ServerCount(*server, "acks: ", "verified=");
     return run;
-}
-
-// Memory the rows of a flood took, per row: resident memory once the fence
-// is echoed, less that of a client that received no rows.
-double BytesPerRow(const FloodRun& run, const FloodRun& empty, double rows) {
-    if (run.figures.rssMb < 0 || empty.figures.rssMb < 0 || rows <= 0)
-        return -1;
-    return (run.figures.rssMb - empty.figures.rssMb) * 1024 * 1024 / rows;
 }
 
 std::string Env(const char* name, const char* fallback) {
@@ -131,15 +157,179 @@ std::string Env(const char* name, const char* fallback) {
     return v ? v : fallback;
 }
 
-// The client's CPU (percent of one core) over the next `ms` milliseconds.
-double CpuPercent(const RefServer& server, DWORD ms) {
-    const ProcFigures before = ClientFigures(server, g_exe);
-    const DWORD t0 = GetTickCount();
-    Sleep(ms);
-    const ProcFigures after = ClientFigures(server, g_exe);
-    if (before.cpuSeconds < 0 || after.cpuSeconds < 0)
+// QX_BENCH_PARTS (default all): a comma-separated choice of flood, trace,
+// status, alerts, log and memory.
+bool Part(const char* name) {
+    const std::string parts =
+        "," + Env("QX_BENCH_PARTS", "flood,trace,status,alerts,log,memory") + ",";
+    return parts.find("," + std::string(name) + ",") != std::string::npos;
+}
+
+int Number(const char* name, int fallback) {
+    return std::atoi(Env(name, std::to_string(fallback).c_str()).c_str());
+}
+
+// "name.N: value unit", flushed at once.
+void Print(const std::string& name, int run, const char* format, double value) {
+    std::printf("%s", name.c_str());
+    if (run > 0)
+        std::printf(".%d", run);
+    std::printf(": ");
+    std::printf(format, value);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+double Ratio(double a, double b) {
+    return a >= 0 && b > 0 ? a / b : -1;
+}
+
+// How far apart the runs of a figure are: (largest - smallest) / smallest.
+double SpreadPercent(const std::vector<double>& runs) {
+    if (runs.empty() || *std::min_element(runs.begin(), runs.end()) <= 0)
         return -1;
-    return 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
+    const auto [low, high] = std::minmax_element(runs.begin(), runs.end());
+    return 100.0 * (*high - *low) / *low;
+}
+
+void PrintFlood(const std::string& who, int run, const FloodRun& r) {
+    Print("flood_" + who + "_ms", run, "%.0f ms", r.ms);
+    Print("flood_" + who + "_cpu_ms", run, "%.0f ms", r.cpuMs);
+    Print("flood_" + who + "_feeder_cpu_ms", run, "%.0f ms", r.feederCpuMs);
+    Print("flood_" + who + "_wineserver_cpu_ms", run, "%.0f ms", r.wineserverCpuMs);
+    Print("flood_" + who + "_x_cpu_ms", run, "%.0f ms", r.displayCpuMs);
+    Print("flood_" + who + "_others_cpu_ms", run, "%.0f ms", r.othersCpuMs);
+    Print("flood_" + who + "_acks_sent", run, "%.0f acks", r.acksSent);
+    Print("flood_" + who + "_acks_verified", run, "%.0f acks", r.acksVerified);
+}
+
+// Memory a flood's rows took, per row: resident memory once the fence is
+// echoed, less that of a connected client that received no rows, taken just
+// before.
+double BytesPerRow(const FloodRun& run, double emptyMb, double rows) {
+    if (run.atFence.rssMb < 0 || emptyMb < 0 || rows <= 0)
+        return -1;
+    return (run.atFence.rssMb - emptyMb) * 1024 * 1024 / rows;
+}
+
+double EmptyClientMb(int run) {
+    RefServer server;
+    const double mb = RunFlood(Reader::Client, "items=0,events=0", &server).atFence.rssMb;
+    Print("empty_client_memory", run, "%.1f MB", mb);
+    return mb;
+}
+
+std::string FloodSpec(int items, int events) {
+    return "items=" + std::to_string(items) + ",events=" + std::to_string(events);
+}
+
+// The sync with QUORVEX_TRACE pointed at `trace` (a Windows path); the size
+// the trace reached, in MB, then it is deleted.
+FloodRun TracedRun(const std::string& flood, const std::string& trace, double* traceMb) {
+    SetEnvironmentVariableA("QUORVEX_TRACE", trace.c_str());
+    FloodRun run;
+    {
+        RefServer server;
+        run = RunFlood(Reader::Client, flood, &server);
+    }
+    SetEnvironmentVariableA("QUORVEX_TRACE", nullptr);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    *traceMb = GetFileAttributesExA(trace.c_str(), GetFileExInfoStandard, &data)
+                   ? (static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow) /
+                         (1024 * 1024)
+                   : -1;
+    DeleteFileA(trace.c_str());
+    return run;
+}
+
+// The sync of 5,000 items + 50,000 events: client, floor and, with the trace
+// part, the client again with the trace on. Returns the client's times.
+std::vector<double> SyncRuns(int runs) {
+    const int items = Number("QX_FLOOD_ITEMS", 5000), events = Number("QX_FLOOD_EVENTS", 50000);
+    const std::string flood = FloodSpec(items, events);
+    const std::string rowsName = "bytes_per_row_" + std::to_string(items / 1000) + "k_items_" +
+                                 std::to_string(events / 1000) + "k_events";
+    const std::string trace = WinPath(Env("QX_BENCH_TRACE", "/tmp/qx-bench-trace.txt"));
+    std::vector<double> clientMs, floorMs;
+    for (int n = 1; n <= runs; ++n) {
+        const double emptyMb = Part("flood") ? EmptyClientMb(n) : -1;
+        FloodRun client;
+        {
+            RefServer server;
+            client = RunFlood(Reader::Client, flood, &server);
+        }
+        clientMs.push_back(client.ms);
+        if (Part("flood")) {
+            FloodRun floor;
+            {
+                RefServer server;
+                floor = RunFlood(Reader::Floor, flood, &server);
+            }
+            floorMs.push_back(floor.ms);
+            PrintFlood("client", n, client);
+            PrintFlood("floor", n, floor);
+            Print("flood_ratio", n, "%.2f x", Ratio(client.ms, floor.ms));
+            Print("flood_client_peak_memory", n, "%.1f MB", client.atFence.peakMb);
+            Print(rowsName, n, "%.0f B", BytesPerRow(client, emptyMb, items + events));
+        }
+        if (Part("trace")) {
+            double traceMb = -1;
+            const FloodRun traced = TracedRun(flood, trace, &traceMb);
+            Print("trace_off_client_ms", n, "%.0f ms", client.ms);
+            Print("trace_on_client_ms", n, "%.0f ms", traced.ms);
+            Print("trace_on_feeder_cpu_ms", n, "%.0f ms", traced.feederCpuMs);
+            Print("trace_file_size", n, "%.0f MB", traceMb);
+            Print("trace_cost", n, "%+.1f %%", 100 * (Ratio(traced.ms, client.ms) - 1));
+        }
+    }
+    if (Part("flood")) {
+        Print("flood_floor_spread", 0, "%.0f %%", SpreadPercent(floorMs));
+        Print("flood_client_spread", 0, "%.0f %%", SpreadPercent(clientMs));
+    }
+    return clientMs;
+}
+
+// 2,000 status notices a second over 10,000 items, for 10 s after the sync,
+// read by the client and then by the floor.
+void StatusRuns(int runs) {
+    std::vector<double> floorCpu;
+    for (int n = 1; n <= runs; ++n) {
+        double cpu[2] = {-1, -1}, feederCpu[2] = {-1, -1}, wineserverCpu[2] = {-1, -1},
+               displayCpu[2] = {-1, -1}, othersCpu[2] = {-1, -1}, growthMb = -1;
+        for (Reader reader : {Reader::Client, Reader::Floor}) {
+            const int k = reader == Reader::Client ? 0 : 1;
+            RefServer server;
+            PROCESS_INFORMATION pi = {};
+            if (RunFlood(reader, "items=10000,events=0,status-rate=2000", &server, &pi).ms >= 0) {
+                Sleep(1000);
+                const Figures before = ReadFigures(server, ExeOf(reader));
+                Sleep(10000);
+                const Figures after = ReadFigures(server, ExeOf(reader));
+                cpu[k] = CpuPercent(before, after);
+                feederCpu[k] = CpuPercent(before, after, &Figures::feeder);
+                wineserverCpu[k] = CpuPercent(before, after, &Figures::wineserver);
+                displayCpu[k] = CpuPercent(before, after, &Figures::display);
+                othersCpu[k] =
+                    OthersCpuMs(before, after) / 10 / (after.atSeconds - before.atSeconds);
+                if (reader == Reader::Client && before.process.rssMb >= 0 &&
+                    after.process.rssMb >= 0)
+                    growthMb = after.process.rssMb - before.process.rssMb;
+            }
+            StopReader(reader, &pi);
+        }
+        floorCpu.push_back(cpu[1]);
+        for (int k = 0; k < 2; ++k) {
+            const std::string who = k == 0 ? "status_client" : "status_floor";
+            Print(who + "_cpu", n, "%.1f %%", cpu[k]);
+            Print(who + "_feeder_cpu", n, "%.1f %%", feederCpu[k]);
+            Print(who + "_wineserver_cpu", n, "%.1f %%", wineserverCpu[k]);
+            Print(who + "_x_cpu", n, "%.1f %%", displayCpu[k]);
+            Print(who + "_others_cpu", n, "%.1f %%", othersCpu[k]);
+        }
+        Print("status_ratio", n, "%.1f x", Ratio(cpu[0], cpu[1]));
+        Print("status_memory_growth_10s", n, "%.2f MB", growthMb);
+    }
+    Print("status_floor_spread", 0, "%.0f %%", SpreadPercent(floorCpu));
 }
 
 // "Show Alerts" in the notification icon's menu, as the user would pick it.
@@ -149,150 +339,116 @@ bool ToggleAlerts() {
                                                   SMTO_NORMAL, 5000, nullptr) != 0;
 }
 
-// QX_BENCH_PARTS (default all): a comma-separated choice of flood, status,
-// alerts, log and memory.
-bool Part(const char* name) {
-    const std::string parts = "," + Env("QX_BENCH_PARTS", "flood,status,alerts,log,memory") + ",";
-    return parts.find("," + std::string(name) + ",") != std::string::npos;
+// The status rate with a fifth of the items flapping (a change every 5 s
+// each, 400 a second in all), in turns with alerts on and off.
+void AlertsRun() {
+    double on = -1, off = -1;
+    RefServer server;
+    PROCESS_INFORMATION pi = {};
+    if (RunFlood(Reader::Client, "items=10000,events=0,status-rate=2000,flapping=20", &server, &pi)
+            .ms >= 0) {
+        Sleep(1000);
+        double sum[2] = {0, 0};
+        bool ok = true;
+        for (int turn = 0; turn < 6 && ok; ++turn) {
+            const Figures before = ReadFigures(server, g_exe);
+            Sleep(8000);
+            const double cpu = CpuPercent(before, ReadFigures(server, g_exe));
+            sum[turn % 2] += cpu;
+            ok = cpu >= 0 && ToggleAlerts();  // on, off, on, off, on, off
+        }
+        if (ok) {
+            on = sum[0] / 3;
+            off = sum[1] / 3;
+        } else {
+            std::fprintf(stderr, "alerts: no figures (no notification icon window?)\n");
+        }
+    }
+    StopReader(Reader::Client, &pi);
+    Print("alerts_on_client_cpu", 0, "%.1f %%", on);
+    Print("alerts_off_client_cpu", 0, "%.1f %%", off);
+    Print("alerts_cpu_rise", 0, "%.1f %%", off > 0 ? 100.0 * (on - off) / off : -1);
 }
 
-int Number(const char* name, int fallback) {
-    return std::atoi(Env(name, std::to_string(fallback).c_str()).c_str());
+// Logged responses, then events, in one stream: each phase is timed between
+// the echoes of the acknowledged marks around it. More lines than the log
+// holds, so the oldest are being removed too.
+void LogRuns(int runs) {
+    const int lines = Number("QX_LOG_LINES", 40000), events = Number("QX_LOG_EVENTS", 40000);
+    for (int n = 1; n <= runs; ++n) {
+        double linesPerS = -1, eventsPerS = -1;
+        RefServer server;
+        const FloodRun run = RunFlood(
+            Reader::Client,
+            "responses=" + std::to_string(lines) + ",events=" + std::to_string(events), &server);
+        if (run.ms >= 0) {
+            const double start = ServerMs(server, "mark-ack: start ");
+            const double logged = ServerMs(server, "mark-ack: responses ");
+            if (start >= 0 && logged > start)
+                linesPerS = lines / ((logged - start) / 1000.0);
+            if (logged >= 0 && run.ms > logged)
+                eventsPerS = events / ((run.ms - logged) / 1000.0);
+        }
+        Print("status_log_lines_per_s", n, "%.0f lines/s", linesPerS);
+        Print("events_rows_per_s", n, "%.0f rows/s", eventsPerS);
+        Print("log_client_cpu_ms", n, "%.0f ms", run.cpuMs);
+        Print("log_feeder_cpu_ms", n, "%.0f ms", run.feederCpuMs);
+    }
 }
 
-void Print(const char* format, double value) {
-    std::printf(format, value);
-    std::fflush(stdout);
+// Many more events than items: memory, and time per row against the sync's.
+void MemoryRuns(int runs, const std::vector<double>& syncMs) {
+    const int items = Number("QX_BIG_ITEMS", 1000), events = Number("QX_BIG_EVENTS", 400000);
+    const double syncRows = Number("QX_FLOOD_ITEMS", 5000) + Number("QX_FLOOD_EVENTS", 50000);
+    const std::string rowsName = "bytes_per_row_" + std::to_string(items / 1000) + "k_items_" +
+                                 std::to_string(events / 1000) + "k_events";
+    for (int n = 1; n <= runs; ++n) {
+        const double emptyMb = EmptyClientMb(n);
+        FloodRun big;
+        {
+            RefServer server;
+            big = RunFlood(Reader::Client, FloodSpec(items, events), &server);
+        }
+        const double usPerRow = big.ms >= 0 ? 1000 * big.ms / (items + events) : -1;
+        const double syncUsPerRow = n <= static_cast<int>(syncMs.size()) && syncMs[n - 1] >= 0
+                                        ? 1000 * syncMs[n - 1] / syncRows
+                                        : -1;
+        Print("big_flood_client_ms", n, "%.0f ms", big.ms);
+        Print("big_flood_feeder_cpu_ms", n, "%.0f ms", big.feederCpuMs);
+        Print("big_client_peak_memory", n, "%.1f MB", big.atFence.peakMb);
+        Print("big_client_memory", n, "%.1f MB", big.atFence.rssMb);
+        Print(rowsName, n, "%.0f B", BytesPerRow(big, emptyMb, items + events));
+        Print("big_flood_us_per_row", n, "%.1f us", usPerRow);
+        if (syncUsPerRow > 0) {
+            Print("flood_us_per_row", n, "%.1f us", syncUsPerRow);
+            Print("us_per_row_rise", n, "%+.1f %%", 100 * (Ratio(usPerRow, syncUsPerRow) - 1));
+        }
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: flood_bench QUORVEX_EXE\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: flood_bench QUORVEX_EXE FLOOD_FLOOR_EXE\n");
         return 2;
     }
-    g_exe = argv[1][0] == '/' ? WinPath(argv[1]) : argv[1];
-    WSADATA wsa;
-    WSAStartup(0x0202, &wsa);
+    auto windows = [](const char* path) { return path[0] == '/' ? WinPath(path) : path; };
+    g_exe = windows(argv[1]);
+    g_floor = windows(argv[2]);
+    SetEnvironmentVariableA("QUORVEX_TRACE", nullptr);  // only the trace runs trace
+    const int runs = std::max(1, Number("QX_BENCH_RUNS", 3));
 
-    // The memory of a client that received no rows, to tell what rows take.
-    FloodRun empty;
-    if (Part("flood") || Part("memory")) {
-        RefServer server;
-        empty = RunClient("items=0,events=0", &server);
-        Print("empty_client_memory: %.1f MB\n", empty.figures.rssMb);
-    }
-
-    // The client drains a flood of items and events; a minimal reader
-    // drains the same stream.
-    if (Part("flood")) {
-        const int items = Number("QX_FLOOD_ITEMS", 5000), events = Number("QX_FLOOD_EVENTS", 50000);
-        const std::string flood =
-            "items=" + std::to_string(items) + ",events=" + std::to_string(events);
-        FloodRun full;
-        {
-            RefServer server;
-            full = RunClient(flood, &server);
-        }
-        const double floorMs = RunFloor(flood);
-        Print("flood_client_ms: %.0f ms\n", full.ms);
-        Print("flood_floor_ms: %.0f ms\n", floorMs);
-        Print("flood_ratio: %.2f x\n", floorMs > 0 ? full.ms / floorMs : -1);
-        Print("flood_client_peak_memory: %.1f MB\n", full.figures.peakMb);
-        Print("flood_client_memory: %.1f MB\n", full.figures.rssMb);
-        std::printf("bytes_per_row_%dk_items_%dk_events: ", items / 1000, events / 1000);
-        Print("%.0f B\n", BytesPerRow(full, empty, items + events));
-    }
-
-    // Status notices at 2,000 a second over 10,000 items, for 10 s.
-    if (Part("status")) {
-        double statusCpu = -1, memBefore = -1, memAfter = -1;
-        RefServer server;
-        PROCESS_INFORMATION pi = {};
-        if (RunClient("items=10000,events=0,status-rate=2000", &server, &pi).ms >= 0) {
-            Sleep(1000);
-            const ProcFigures before = ClientFigures(server, g_exe);
-            const DWORD t0 = GetTickCount();
-            Sleep(10000);
-            const ProcFigures after = ClientFigures(server, g_exe);
-            statusCpu =
-                100.0 * (after.cpuSeconds - before.cpuSeconds) / ((GetTickCount() - t0) / 1000.0);
-            memBefore = before.rssMb;
-            memAfter = after.rssMb;
-        }
-        if (pi.hProcess != nullptr)
-            StopClient(&pi);
-        Print("status_client_cpu: %.1f %%\n", statusCpu);
-        Print("status_memory_growth_10s: %.2f MB\n", memAfter - memBefore);
-        Print("status_client_memory: %.1f MB\n", memAfter);
-    }
-
-    // The same rate with a fifth of the items flapping (a change every 5 s
-    // each, 400 a second in all), in turns with alerts on and off.
-    if (Part("alerts")) {
-        double on = -1, off = -1;
-        RefServer server;
-        PROCESS_INFORMATION pi = {};
-        if (RunClient("items=10000,events=0,status-rate=2000,flapping=20", &server, &pi).ms >= 0) {
-            Sleep(1000);
-            double sum[2] = {0, 0};
-            bool ok = true;
-            for (int turn = 0; turn < 6 && ok; ++turn) {
-                const double cpu = CpuPercent(server, 8000);
-                sum[turn % 2] += cpu;
-                ok = cpu >= 0 && ToggleAlerts();  // on, off, on, off, on, off
-            }
-            if (ok) {
-                on = sum[0] / 3;
-                off = sum[1] / 3;
-            } else {
-                std::fprintf(stderr, "alerts: no figures (no notification icon window?)\n");
-            }
-        }
-        if (pi.hProcess != nullptr)
-            StopClient(&pi);
-        Print("alerts_on_client_cpu: %.1f %%\n", on);
-        Print("alerts_off_client_cpu: %.1f %%\n", off);
-        Print("alerts_cpu_rise: %.1f %%\n", off > 0 ? 100.0 * (on - off) / off : -1);
-    }
-
-    // Logged responses, then events, in one stream: each phase is timed
-    // between the echoes of the acknowledged marks around it. More lines
-    // than the log holds, so the oldest are being removed too.
-    if (Part("log")) {
-        const int lines = Number("QX_LOG_LINES", 40000), events = Number("QX_LOG_EVENTS", 40000);
-        double linesPerS = -1, eventsPerS = -1;
-        RefServer server;
-        if (RunClient("responses=" + std::to_string(lines) + ",events=" + std::to_string(events),
-                      &server)
-                .ms >= 0) {
-            const double start = ServerMs(server, "mark-ack: start ");
-            const double logged = ServerMs(server, "mark-ack: responses ");
-            const double fence = FenceMs(server);
-            if (start >= 0 && logged > start)
-                linesPerS = lines / ((logged - start) / 1000.0);
-            if (logged >= 0 && fence > logged)
-                eventsPerS = events / ((fence - logged) / 1000.0);
-        }
-        Print("status_log_lines_per_s: %.0f lines/s\n", linesPerS);
-        Print("events_rows_per_s: %.0f rows/s\n", eventsPerS);
-    }
-
-    // Memory with many more events than items.
-    if (Part("memory")) {
-        const int items = Number("QX_BIG_ITEMS", 1000), events = Number("QX_BIG_EVENTS", 400000);
-        FloodRun big;
-        {
-            RefServer server;
-            big = RunClient("items=" + std::to_string(items) + ",events=" + std::to_string(events),
-                            &server);
-        }
-        Print("big_flood_client_ms: %.0f ms\n", big.ms);
-        Print("big_client_peak_memory: %.1f MB\n", big.figures.peakMb);
-        Print("big_client_memory: %.1f MB\n", big.figures.rssMb);
-        std::printf("bytes_per_row_%dk_items_%dk_events: ", items / 1000, events / 1000);
-        Print("%.0f B\n", BytesPerRow(big, empty, items + events));
-    }
+    std::vector<double> syncMs;
+    if (Part("flood") || Part("trace"))
+        syncMs = SyncRuns(runs);
+    if (Part("status"))
+        StatusRuns(runs);
+    if (Part("alerts"))
+        AlertsRun();
+    if (Part("log"))
+        LogRuns(runs);
+    if (Part("memory"))
+        MemoryRuns(runs, syncMs);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Presses the buttons of a running quorvex.exe for the headless demo and the
 // manual's screenshots, from another process, with messages only (no
 // synthetic input). Every wait is bounded; the exit code says whether the
-// awaited window or state showed up.
+// awaited window or state showed up. Before a picture, it waits until the
+// window is painted.
 //   qx_demo_driver connect [ROWS]     wait for the connect dialog to be filled,
 //                                     press OK, wait until the test items list
 //                                     has ROWS rows (default 1)
@@ -36,6 +37,33 @@ int PrintRect(HWND window) {
     return 0;
 }
 
+BOOL CALLBACK FindUnpainted(HWND window, LPARAM found) {
+    if (!GetUpdateRect(window, nullptr, FALSE))
+        return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// Before a picture is taken: waits (at most 5 s each) until neither the
+// window nor any of its children has anything left to paint, and until the
+// program waits for input again, which is where Wine hands what it drew to
+// the display.
+void WaitUntilPainted(HWND window) {
+    WaitFor(
+        [&] {
+            bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+            EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+            return !unpainted;
+        },
+        5000);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
+        WaitForInputIdle(process, 5000);
+        CloseHandle(process);
+    }
+}
+
 // The connect dialog exists before its WM_INITDIALOG has filled the fields:
 // wait for the address and the port, or what is pressed next acts on empty fields.
 HWND FilledConnectDialog() {
@@ -43,9 +71,8 @@ HWND FilledConnectDialog() {
     if (dialog == nullptr)
         return nullptr;
     // Repaint it whole: only a picture is taken, nothing changes in the program.
-    RedrawWindow(dialog, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(300);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    WaitUntilPainted(dialog);
     return dialog;
 }
 
@@ -93,7 +120,8 @@ int main(int argc, char** argv) {
         PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(atoi(argv[2])), 0);
         HWND window = nullptr;
         WaitFor([&] { return (window = FindWindowA(nullptr, argv[3])) != nullptr; }, 10000);
-        Sleep(500);  // let it paint
+        if (window != nullptr)
+            WaitUntilPainted(window);
         return PrintRect(window);
     }
     if (strcmp(what, "close") == 0 && argc > 2) {
@@ -122,7 +150,7 @@ int main(int argc, char** argv) {
         if (item == 0)
             return 1;
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
-        Sleep(500);
+        WaitUntilPainted(window);
         return 0;
     }
     if (strcmp(what, "rect") == 0 && argc > 2)

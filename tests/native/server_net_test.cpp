@@ -163,6 +163,14 @@ protected:
         fds.push_back(fd);
         return fd;
     }
+    // A framed CODE_SETTINGS_GET request, answered with one Cfg.
+    static Bytes SettingsGetFrame() {
+        Cfg get{};
+        get.code = CODE_SETTINGS_GET;
+        Bytes f(FRAME_HEADER_SIZE + sizeof get);
+        BuildFrame(f.data(), f.size(), &get, sizeof get);
+        return f;
+    }
     static void SendAll(int fd, const void* data, size_t n) {
         ASSERT_EQ(send(fd, data, n, MSG_NOSIGNAL), static_cast<ssize_t>(n));
     }
@@ -248,10 +256,7 @@ TEST_F(ServerFixture, SyncSequenceGetsSettingsItemsAndEvents) {
     EXPECT_EQ(Kind(created[1]), KIND_REQUEST);
 
     // The client's opening sequence, in one write.
-    Cfg get{};
-    get.code = CODE_SETTINGS_GET;
-    Bytes burst(424);
-    BuildFrame(burst.data(), burst.size(), &get, sizeof get);
+    Bytes burst = SettingsGetFrame();
     for (uint32_t code : {CODE_ITEM_LIST, CODE_EVENTS}) {
         Pkt p = ZeroPkt(KIND_REQUEST, code);
         p.param = code == CODE_EVENTS ? uint32_t{DEPTH_ALL_TIME} : 0u;
@@ -273,10 +278,7 @@ TEST_F(ServerFixture, NoticesReachEveryClientAndAnswersOnlyTheAsker) {
     Launch(ServerOptions());
     const int a = Connect(), b = Connect();
     // Make sure b is being served before a's request.
-    Cfg get{};
-    get.code = CODE_SETTINGS_GET;
-    Bytes f(424);
-    BuildFrame(f.data(), f.size(), &get, sizeof get);
+    Bytes f = SettingsGetFrame();
     SendAll(b, f.data(), f.size());
     ASSERT_EQ(ReadPayloads(b, 1).size(), 1u);
     Pkt create = ZeroPkt(KIND_REQUEST, CODE_ITEM_NEW);
@@ -314,10 +316,7 @@ TEST_F(ServerFixture, BadInputNeverStopsTheServer) {
         const Frame f = PktFrame(ZeroPkt(KIND_REQUEST, CODE_ITEM_LIST));
         many.insert(many.end(), f.begin(), f.end());
     }
-    Cfg get{};
-    get.code = CODE_SETTINGS_GET;
-    Bytes getFrame(424);
-    BuildFrame(getFrame.data(), getFrame.size(), &get, sizeof get);
+    Bytes getFrame = SettingsGetFrame();
     for (int i = 0; i < 100; ++i)
         many.insert(many.end(), getFrame.begin(), getFrame.end());
     SendAll(deaf, many.data(), many.size());
@@ -391,10 +390,7 @@ TEST_F(ServerFixture, ScriptPauseReadHoldsRequestsBack) {
     Launch(o);
     const int fd = Connect();
     SendPktTo(fd, ZeroPkt(KIND_REQUEST, CODE_ITEM_LIST));
-    Cfg get{};
-    get.code = CODE_SETTINGS_GET;
-    Bytes f(424);
-    BuildFrame(f.data(), f.size(), &get, sizeof get);
+    Bytes f = SettingsGetFrame();
     SendAll(fd, f.data(), f.size());
     EXPECT_TRUE(ReadPayloads(fd, 1, 150).empty());    // still paused
     EXPECT_EQ(ReadPayloads(fd, 1, 3000).size(), 1u);  // answered after the pause
@@ -422,10 +418,7 @@ TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
     // Echoing it is harmless for the server (the fence-ack line goes to stdout).
     Frame echo = PktFrame(fence);
     SendAll(fd, echo.data(), echo.size());
-    Cfg get{};
-    get.code = CODE_SETTINGS_GET;
-    Bytes f(424);
-    BuildFrame(f.data(), f.size(), &get, sizeof get);
+    Bytes f = SettingsGetFrame();
     SendAll(fd, f.data(), f.size());
     EXPECT_EQ(ReadPayloads(fd, 1).size(), 1u);
 
@@ -434,6 +427,32 @@ TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
     EXPECT_FALSE(ParseFloodOption("items=5,colour=3", x, bad));
     EXPECT_FALSE(ParseFloodOption("items=-1", x, bad));
     EXPECT_FALSE(ParseFloodOption("flapping=101", x, bad));
+}
+
+// The prepared stream (15 MB here, more than loopback buffers hold) is
+// shared: each client must get all of it, in order, however the sends are
+// cut, and an answer only after it.
+TEST_F(ServerFixture, FloodLargerThanTheSocketBuffersReachesEachClientWholeBeforeAnswers) {
+    ServerOptions o;
+    std::string err;
+    ASSERT_TRUE(ParseFloodOption("items=3000,events=20000", o, err)) << err;
+    Launch(o);
+    const int a = Connect(), b = Connect();
+    Bytes f = SettingsGetFrame();
+    SendAll(a, f.data(), f.size());
+    for (const int fd : {a, b}) {
+        const size_t expected = fd == a ? 23002 : 23001;
+        const auto got = ReadPayloads(fd, expected, 15000);
+        ASSERT_EQ(got.size(), expected);
+        for (uint32_t i = 0; i < 23001; ++i) {
+            Pkt p;
+            DecodeRecord(&p, sizeof p, got[i].data(), got[i].size());
+            const bool ack = i == 23000 || (i >= 3000 && i % 2 == 1);  // the fence last
+            ASSERT_EQ(p.code, i < 3000 ? CODE_ITEM_NEW : ack ? CODE_EVENT_ACK : CODE_EVENTS) << i;
+            ASSERT_EQ(p.itemId, i < 3000 ? i + 1 : 0) << i;
+        }
+        EXPECT_EQ(got.back().size(), fd == a ? sizeof(Cfg) : sizeof(Pkt));
+    }
 }
 
 TEST_F(ServerFixture, FloodStatusFlapsOnlyTheGivenShareOfItems) {

@@ -20,11 +20,10 @@ namespace {
 const char* const kLinkProps[] = {HYPERLINK_PROP_ORIGINAL_PROC, HYPERLINK_PROP_ORIGINAL_FONT,
                                   HYPERLINK_PROP_UNDERLINE_FONT, HYPERLINK_PROP_FROM_STATIC};
 
-class AboutBox : public ::testing::Test {
+class AboutBox : public DialogTest {
 protected:
     void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        PumpMessages(20);
+        DialogTest::SetUp();
         MenuCommand(IDM_ABOUT);
         box = AboutBoxWindow();
         ASSERT_NE(box, nullptr);
@@ -34,7 +33,7 @@ protected:
     void TearDown() override {
         if (GetCapture() != nullptr)
             ReleaseCapture();
-        StopMainWindow();
+        DialogTest::TearDown();
     }
 
     COLORREF TextColourFor(HWND control) {
@@ -69,9 +68,12 @@ TEST_F(AboutBox, OpensOnceWithItsTexts) {
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(WindowText(web), QX_WEB_TEXT);
     EXPECT_EQ(WindowText(mail), QX_MAIL_TEXT);
-    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v" QX_VERSION);
     EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), TitleFont());
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_NOTICE)), QX_NOTICE_TEXT);
+    EXPECT_NE(SendDlgItemMessageA(box, IDC_ABOUT_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0), 0)
+        << "the logo is shown";
+    EXPECT_EQ(DefaultButton(box), "OK");
 }
 
 TEST_F(AboutBox, LinksAreDrawnInLinkBlueThroughTheParentAndOthersAreNot) {
@@ -163,7 +165,7 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
     for (HWND w : {box, web, mail})
         Wrap(w);
 
-    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(Click(box, "OK"));
     EXPECT_FALSE(IsWindow(box));
     EXPECT_EQ(AboutBoxWindow(), nullptr);
     ASSERT_EQ(g_fontAtDestroy.size(), 3u) << "every window went through WM_DESTROY";

@@ -37,7 +37,7 @@ HWND PanelControl(HWND mainWindow, int id) {
 }
 
 bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port,
-                        PROCESS_INFORMATION* pi) {
+                        PROCESS_INFORMATION* pi, const std::function<void()>& beforeOk) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     std::string cmd = "\"" + exe + "\"";
@@ -48,6 +48,8 @@ bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t
     if (dialog == nullptr)
         return false;
     SetDlgItemTextA(dialog, 1007, std::to_string(port).c_str());
+    if (beforeOk)
+        beforeOk();
     PostMessageA(dialog, WM_COMMAND, 1047, 0);
     return true;
 }

@@ -20,9 +20,10 @@ HWND WaitForFilledConnectDialog(DWORD ms);
 HWND PanelControl(HWND mainWindow, int id);
 
 // Starts the program (Windows path) with `dir` as its working directory,
-// waits for its connect dialog, types the port and presses OK.
+// waits for its connect dialog, types the port and presses OK; `beforeOk`
+// runs just before (a benchmark reads the idle program's figures there).
 bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t port,
-                        PROCESS_INFORMATION* pi);
+                        PROCESS_INFORMATION* pi, const std::function<void()>& beforeOk = nullptr);
 
 // Waits up to `ms` for the process, closes its handles: its exit code, or -1 (killed).
 long WaitForProcess(PROCESS_INFORMATION* pi, DWORD ms);

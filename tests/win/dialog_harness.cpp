@@ -55,6 +55,65 @@ void AddEvent(const char* text) {
     AddEventRow(event, 0);
 }
 
+BoxAnswer g_box;
+
+namespace {
+
+std::string MessageBoxText(HWND box) {
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassName(child) == "Static" && !WindowText(child).empty())
+            text = WindowText(child);
+    return text;
+}
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindThreadWindow("Item delete confirmation");
+    if (box == nullptr) {
+        if (++g_box.ticks > 250) {
+            KillTimer(nullptr, g_box.timer);
+            g_box.timer = 0;
+        }
+        return;
+    }
+    KillTimer(nullptr, g_box.timer);
+    g_box.timer = 0;
+    g_box.seen = true;
+    g_box.text = MessageBoxText(box);
+    if (g_box.beforeAnswer)
+        g_box.beforeAnswer();
+    PostMessageA(box, WM_COMMAND, g_box.answer, 0);
+}
+
+}  // namespace
+
+void Answering(int answer, const std::function<void()>& command,
+               std::function<void()> beforeAnswer) {
+    g_box = BoxAnswer();
+    g_box.answer = answer;
+    g_box.beforeAnswer = std::move(beforeAnswer);
+    g_box.timer = SetTimer(nullptr, 0, 20, AnswerBox);
+    command();
+    if (g_box.timer != 0)
+        KillTimer(nullptr, g_box.timer);
+}
+
+void DeleteAnswering(int answer, std::function<void()> beforeAnswer) {
+    Answering(
+        answer, [] { MenuCommand(IDM_DELETE_ITEM); }, std::move(beforeAnswer));
+}
+
+void ExpectFields(HWND dialog, std::initializer_list<ShownField> fields) {
+    for (const ShownField& f : fields) {
+        EXPECT_EQ(FieldKind(GetDlgItem(dialog, f.id)), f.kind) << "control " << f.id;
+        if (f.limit != 0) {
+            EXPECT_EQ(SendDlgItemMessageA(dialog, f.id, EM_GETLIMITTEXT, 0, 0), f.limit)
+                << "control " << f.id;
+        }
+    }
+}
+
 void MenuCommand(int id) {
     SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/session.h"
+#include "dialog_harness.h"
 #include "list_reader.h"
 #include "refserver.h"
 #include "res/resource.h"
@@ -29,39 +29,6 @@
 #include "ui/panel/panel_windows.h"
 
 namespace {
-
-void Menu(int id) {
-    SendMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void SelectRow(int row) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(g_itemsList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
-
-// Says Yes to the delete confirmation from a timer that the box's own loop
-// dispatches; stops looking after about five seconds.
-UINT_PTR g_yesTimer;
-int g_yesTicks;
-void CALLBACK SayYes(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindThreadWindow("Item delete confirmation");
-    if (box != nullptr || ++g_yesTicks > 250) {
-        KillTimer(nullptr, g_yesTimer);
-        g_yesTimer = 0;
-    }
-    if (box != nullptr)
-        PostMessageA(box, WM_COMMAND, IDYES, 0);
-}
-
-void DeleteSelectedSayingYes() {
-    g_yesTicks = 0;
-    g_yesTimer = SetTimer(nullptr, 0, 20, SayYes);
-    Menu(IDM_DELETE_ITEM);
-    if (g_yesTimer != 0)
-        KillTimer(nullptr, g_yesTimer);
-}
 
 class DialogSession : public ServerSession {
 protected:
@@ -80,7 +47,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     Connect();
     const size_t sync = 3;
 
-    Menu(IDM_NEW_ITEM);
+    MenuCommand(IDM_NEW_ITEM);
     HWND dialog = ItemDialogWindow();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback");
@@ -89,7 +56,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     // Not the server's own port: its tester's connection would be a client
     // too, and would restart the recording.
     SetDlgItemInt(dialog, IDC_ITEM_PORT, 1, FALSE);
-    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Click(dialog, "Save"));
     EXPECT_EQ(ItemDialogWindow(), nullptr);
 
     Pkt created = MakeRequest(CODE_ITEM_NEW);
@@ -109,11 +76,11 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     const uint32_t id = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0))->itemId;
 
     SelectRow(0);
-    Menu(IDM_EDIT_ITEM);
+    MenuCommand(IDM_EDIT_ITEM);
     dialog = ItemDialogWindow();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback port");
-    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Click(dialog, "Save"));
     ASSERT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 0) == "loopback port"; }));
     Pkt edited = created;
     edited.code = CODE_ITEM_EDIT;
@@ -123,13 +90,13 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     ASSERT_EQ(frames.size(), sync + 2);
     EXPECT_EQ(frames[sync + 1], FrameHex(&edited, sizeof edited));
 
-    Menu(IDM_START_TEST);
+    MenuCommand(IDM_START_TEST);
     EXPECT_TRUE(
         WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
-    Menu(IDM_STOP_TEST);
+    MenuCommand(IDM_STOP_TEST);
     EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
 
-    DeleteSelectedSayingYes();
+    DeleteAnswering(IDYES);
     EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));
     // Event acknowledgements may come in between now that the item has run.
     Pkt deleted = MakeRequest(CODE_ITEM_DELETE, id);
@@ -148,7 +115,7 @@ TEST_F(DialogSession, AFailedDeleteLeavesTheRowAndIsLogged) {
     lstrcpynA(ghost->config.name, "ghost", 80);
     AddItemRow(ghost, 0);
     SelectRow(0);
-    DeleteSelectedSayingYes();
+    DeleteAnswering(IDYES);
     EXPECT_TRUE(WaitFor([] { return LogContains("No test item with id 4242"); }));
     EXPECT_EQ(RowCount(g_itemsList), 1);
 }
@@ -157,7 +124,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     Connect();
     const Cfg received = g_settingsCopy;
 
-    Menu(IDM_SETTINGS);
+    MenuCommand(IDM_SETTINGS);
     HWND frame = SettingsDialogWindow();
     ASSERT_NE(frame, nullptr);
     SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "70000");
@@ -167,7 +134,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
     SetDlgItemTextA(ShownSettingsPage(), IDC_EMAIL_SMTP_PORT, "99999");
     SetDlgItemTextA(ShownSettingsPage(), IDC_EMAIL_SMTP_SERVER, "mail.example.net");
-    SendMessageA(frame, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Click(frame, "Save"));
 
     std::vector<std::string> frames = WaitForFrames(4);
     ASSERT_EQ(frames.size(), 4u);
@@ -180,13 +147,13 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     EXPECT_EQ(frames[3], FrameHex(&expected, sizeof expected));
 
     // Cancel: nothing goes out, so the next frame the server sees is the reload.
-    Menu(IDM_SETTINGS);
+    MenuCommand(IDM_SETTINGS);
     ASSERT_NE(SettingsDialogWindow(), nullptr);
     SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "2112");
-    SendMessageA(SettingsDialogWindow(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Click(SettingsDialogWindow(), "Cancel"));
     EXPECT_EQ(g_settingsCopy.guiPort, 2112);
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 0, 0);
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
     frames = WaitForFrames(5);
     ASSERT_EQ(frames.size(), 5u);
     Pkt reload = MakeRequest(CODE_EVENTS, 0, 0);
@@ -197,7 +164,7 @@ TEST_F(DialogSession, ReloadEmptiesTheEventsAndTheServerRefillsThem) {
     Connect({"--demo"});
     ASSERT_TRUE(WaitFor([] { return RowCount(g_eventsList) > 0; }));
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 2, 0);
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_RELOAD_EVENTS, 0);
+    ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
     EXPECT_EQ(RowCount(g_eventsList), 0) << "emptied at once";
     EXPECT_TRUE(WaitFor([] { return RowCount(g_eventsList) >= 3; }))
         << "the demo's older events come back";

@@ -110,7 +110,7 @@ TEST_F(EndpointTest, CloseIsSilentAndChecksItsEntry) {
     EXPECT_EQ(SocketClose(index), SOCK_NOT_OPEN);
     std::vector<uint8_t> got;
     ASSERT_TRUE(PumpUntil([&] { return !ReadPeer(peer, got); }));  // the peer sees the end
-    PumpFor(100);
+    Settle();
     EXPECT_TRUE(events.empty());
 }
 
@@ -175,7 +175,7 @@ TEST_F(EndpointTest, RefusedIncomingConnectionIsClosedQuietly) {
     plainSockets_.push_back(client);
     std::vector<uint8_t> got;
     ASSERT_TRUE(PumpUntil([&] { return !ReadPeer(client, got); }));
-    PumpFor(100);
+    Settle();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].event, SOCK_EVENT_ACCEPT);
     EXPECT_EQ(EntryAt(listener + 1)->inUse, 0u);
@@ -256,10 +256,14 @@ TEST_F(EndpointTest, FullTableRefusesEveryOpen) {
     const int raw = SocketOpenRaw(0, &index, Record, recvBuffer, IPPROTO_ICMP);
     EXPECT_TRUE(raw == SOCK_NO_RESOURCES || raw == SOCK_SOCKET_FAILED) << raw;
     EXPECT_EQ(index, -1);
-    // The refused sockets were closed: nothing connected to the listener.
-    PumpFor(100);
-    SOCKET none = accept(plainSockets_[0], nullptr, nullptr);
-    EXPECT_EQ(none, INVALID_SOCKET);
+    // The refused sockets were closed: a connection made now is the only
+    // one the listener has.
+    plainSockets_.push_back(PlainConnect(port));
+    SOCKET first = INVALID_SOCKET;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (first = accept(plainSockets_[0], nullptr, nullptr)) != INVALID_SOCKET; }));
+    plainSockets_.push_back(first);
+    EXPECT_EQ(accept(plainSockets_[0], nullptr, nullptr), INVALID_SOCKET);
 
     // Freeing one entry makes it the next one taken.
     ASSERT_EQ(SocketClose(1234), SOCK_OK);

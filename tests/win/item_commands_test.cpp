@@ -1,14 +1,17 @@
 // The item commands against the real main window and panel, with the frames
-// they send captured: the refusals, the selection rule, the delete
-// confirmation, the byte layout of what goes out, Reload Events.
+// they send captured: the menu and the buttons reaching them, the refusals,
+// the selection rule, the delete confirmation, the byte layout of what goes
+// out, Reload Events.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/session.h"
@@ -26,20 +29,7 @@ namespace {
 
 const char REFUSAL[] = "Cannot perform this action, no connection to Quorvex Server";
 
-class Commands : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        g_connectionState = CONN_CONNECTED;  // before the loop runs: no connect dialog
-        g_settingsAvailable = 1;
-        PumpMessages(20);
-        UseCapture(false);
-    }
-    void TearDown() override {
-        StopMainWindow();
-        g_settingsAvailable = 0;
-    }
-};
+using Commands = DialogTest;
 
 // The six commands that fall under the single dialog rule, by menu id.
 const int kRuledMenuCommands[] = {IDM_NEW_ITEM,   IDM_EDIT_ITEM, IDM_DELETE_ITEM,
@@ -63,16 +53,6 @@ TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
     }
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(ItemSettingsOrAboutOpen());
-}
-
-TEST_F(Commands, PanelButtonsRunTheSameCommands) {
-    g_connectionState = CONN_DISCONNECTED;
-    for (int id : {IDC_PANEL_NEW_ITEM, IDC_PANEL_EDIT_ITEM, IDC_PANEL_DELETE_ITEM,
-                   IDC_PANEL_START_TEST, IDC_PANEL_STOP_TEST, IDC_PANEL_SETTINGS}) {
-        const int before = LogLineCount();
-        PanelCommand(id);
-        EXPECT_EQ(LogLineCount(), before + 1) << "button " << id;
-    }
 }
 
 TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
@@ -110,86 +90,105 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     EXPECT_EQ(ItemDialogWindow(), nullptr);
 
     MarkRow(1, true, true);
-    int row = -1;
-    ASSERT_NE(GetSelectedItem(&row), nullptr);
-    EXPECT_EQ(row, 1);
     MenuCommand(IDM_START_TEST);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 6)));
 }
 
-TEST_F(Commands, StartForItemSevenIsByteExact) {
-    AddItem(7, "seven");
+TEST_F(Commands, StartIsByteExact) {
+    AddItem(0x01020304, "x");
     SelectRow(0);
     MenuCommand(IDM_START_TEST);
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     Bytes expected = {0x51, 0x58, 0x02, 0x80, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0};
     expected.insert(expected.end(), 128, 0);
-    expected.insert(expected.end(), {7, 0, 0, 0});
+    expected.insert(expected.end(), {4, 3, 2, 1});
     expected.insert(expected.end(), 496, 0);
     EXPECT_EQ(g_capture.sentFrames[0], expected);
 }
 
-TEST_F(Commands, StartAndStopAreSentWhateverTheItemsState) {
-    TestItem* item = AddItem(0x01020304, "x");
-    item->started = 1;
-    SelectRow(0);
-    MenuCommand(IDM_START_TEST);
-    MenuCommand(IDM_START_TEST);
-    MenuCommand(IDM_STOP_TEST);
-    ASSERT_EQ(g_capture.sentFrames.size(), 3u);
-    EXPECT_EQ(g_capture.sentFrames[0], FrameOf(MakeRequest(CODE_ITEM_START, 0x01020304)));
-    EXPECT_EQ(g_capture.sentFrames[1], g_capture.sentFrames[0]);
-    EXPECT_EQ(g_capture.sentFrames[2], FrameOf(MakeRequest(CODE_ITEM_STOP, 0x01020304)));
+BOOL CALLBACK FindShown(HWND window, LPARAM found) {
+    if (window == g_mainWindow || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
 }
 
-// Answers the modal delete confirmation from a timer that its own message
-// loop dispatches; gives up (and the test fails) after about five seconds.
-struct BoxAnswer {
-    int answer = IDNO;
-    std::function<void()> beforeAnswer;
-    bool seen = false;
-    std::string text;
-    int ticks = 0;
-    UINT_PTR timer = 0;
-};
-BoxAnswer g_box;
-
-std::string MessageBoxText(HWND box) {
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT))
-        if (ClassName(child) == "Static" && !WindowText(child).empty())
-            text = WindowText(child);
-    return text;
-}
-
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindThreadWindow("Item delete confirmation");
-    if (box == nullptr) {
-        if (++g_box.ticks > 250) {
-            KillTimer(nullptr, g_box.timer);
-            g_box.timer = 0;
-        }
-        return;
+// What the user meets after a command: the question it asks (answered No),
+// the dialog it opens (closed again), the status line it writes, the
+// request it sends, or the main window gone.
+std::string Outcome(const std::function<void()>& command) {
+    const size_t frames = g_capture.sentFrames.size();
+    const int lines = LogLineCount();
+    Answering(IDNO, command);
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindShown, reinterpret_cast<LPARAM>(&dialog));
+    if (g_box.seen)
+        return "asks \"" + g_box.text + "\"";
+    if (!IsWindow(g_mainWindow))
+        return "closes the main window";
+    if (dialog != nullptr) {
+        std::string seen = "opens \"" + WindowText(dialog) + "\"";
+        if (HWND heading = GetDlgItem(dialog, IDC_ITEM_HEADING))
+            seen += " saying \"" + WindowText(heading) + "\"";
+        if (!Click(dialog, "Cancel"))
+            Click(dialog, "OK");
+        return seen;
     }
-    KillTimer(nullptr, g_box.timer);
-    g_box.timer = 0;
-    g_box.seen = true;
-    g_box.text = MessageBoxText(box);
-    if (g_box.beforeAnswer)
-        g_box.beforeAnswer();
-    PostMessageA(box, WM_COMMAND, g_box.answer, 0);
+    if (LogLineCount() != lines)
+        return "logs \"" + LastLogLine() + "\"";
+    if (g_capture.sentFrames.size() != frames) {
+        Pkt sent;
+        std::memcpy(&sent, g_capture.sentFrames.back().data() + 4, sizeof sent);
+        return "sends request " + std::to_string(sent.code) + " for item " +
+               std::to_string(sent.itemId);
+    }
+    return "nothing";
 }
 
-void DeleteAnswering(int answer, std::function<void()> beforeAnswer = nullptr) {
-    g_box = BoxAnswer();
-    g_box.answer = answer;
-    g_box.beforeAnswer = std::move(beforeAnswer);
-    g_box.timer = SetTimer(nullptr, 0, 20, AnswerBox);
-    MenuCommand(IDM_DELETE_ITEM);
-    if (g_box.timer != 0)
-        KillTimer(nullptr, g_box.timer);
+void PressButton(const char* text) {
+    EXPECT_TRUE(Click(g_monitorPanel, text)) << "no button " << text;
+}
+
+// The main menu walked by its texts, and the panel's buttons by theirs:
+// each reaches its command.
+TEST_F(Commands, EveryMenuItemAndButtonReachesItsCommand) {
+    ASSERT_EQ(GetFileAttributesA("QuorvexManual.pdf"), INVALID_FILE_ATTRIBUTES)
+        << "here User Manual must find no manual to open";
+    AddItem(1, "web")->started = 1;  // Start is sent whatever the item's state, and again
+    SelectRow(0);
+    HMENU menu = GetMenu(g_mainWindow);
+    EXPECT_EQ(MenuTexts(menu), "Tools | About");
+    EXPECT_EQ(MenuTexts(GetSubMenu(menu, 0)),
+              "New Item | Edit Item | Delete Item | Start Test | Stop Test | Settings | - | Quit");
+    EXPECT_EQ(MenuTexts(GetSubMenu(menu, 1)), "About Quorvex | User Manual");
+    const std::string item = "Test Item Configuration\" saying \"";
+    const struct {
+        const char* popup;
+        const char* text;
+        std::string outcome;
+        bool onPanel;
+    } commands[] = {
+        {"Tools", "New Item", "opens \"" + item + "Please fill in details for new test item\"",
+         true},
+        {"Tools", "Edit Item", "opens \"" + item + "Please edit details of test item\"", true},
+        {"Tools", "Delete Item", "asks \"Delete item: web ?\"", true},
+        {"Tools", "Start Test", "sends request " + std::to_string(CODE_ITEM_START) + " for item 1",
+         true},
+        {"Tools", "Stop Test", "sends request " + std::to_string(CODE_ITEM_STOP) + " for item 1",
+         true},
+        {"Tools", "Settings", "opens \"Quorvex Server Configuration\"", true},
+        {"About", "About Quorvex", "opens \"About Quorvex\"", false},
+        {"About", "User Manual", "nothing", false},
+        {"Tools", "Quit", "closes the main window", false},
+    };
+    for (const auto& c : commands) {
+        const UINT id = MenuItemId(menu, c.popup, c.text);
+        EXPECT_EQ(Outcome([id] { MenuCommand(static_cast<int>(id)); }), c.outcome) << c.text;
+        if (c.onPanel) {
+            EXPECT_EQ(Outcome([&] { PressButton(c.text); }), c.outcome) << "button " << c.text;
+        }
+    }
 }
 
 TEST_F(Commands, DeleteAsksWithTheNameAndYesSendsTheDelete) {
@@ -261,21 +260,27 @@ TEST_F(Commands, SettingsWaitForTheServersSettings) {
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
+// With the About box open: WithTheAboutBoxOpenOnlyReloadEventsIsHeard.
 TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
     AddItem(1, "a");
     SelectRow(0);
-    MenuCommand(IDM_NEW_ITEM);
-    HWND itemDialog = ItemDialogWindow();
-    ASSERT_NE(itemDialog, nullptr);
-    MenuCommand(IDM_EDIT_ITEM);
-    MenuCommand(IDM_SETTINGS);
-    MenuCommand(IDM_ABOUT);
-    EXPECT_EQ(ItemDialogWindow(), itemDialog);
-    EXPECT_EQ(SettingsDialogWindow(), nullptr);
-    EXPECT_EQ(AboutBoxWindow(), nullptr);
-    EXPECT_EQ(WindowText(GetDlgItem(itemDialog, IDC_ITEM_HEADING)),
-              "Please fill in details for new test item")
-        << "a refused Edit leaves the open dialog as it was";
+    for (int first : {IDM_NEW_ITEM, IDM_SETTINGS}) {
+        MenuCommand(first);
+        const HWND open = first == IDM_NEW_ITEM ? ItemDialogWindow() : SettingsDialogWindow();
+        ASSERT_NE(open, nullptr);
+        const HWND dialogs[] = {ItemDialogWindow(), SettingsDialogWindow(), AboutBoxWindow()};
+        for (int id : {IDM_NEW_ITEM, IDM_EDIT_ITEM, IDM_SETTINGS, IDM_ABOUT})
+            MenuCommand(id);
+        EXPECT_EQ(ItemDialogWindow(), dialogs[0]) << first;
+        EXPECT_EQ(SettingsDialogWindow(), dialogs[1]) << first;
+        EXPECT_EQ(AboutBoxWindow(), dialogs[2]) << first;
+        if (first == IDM_NEW_ITEM) {
+            EXPECT_EQ(WindowText(GetDlgItem(open, IDC_ITEM_HEADING)),
+                      "Please fill in details for new test item")
+                << "a refused Edit leaves the open dialog as it was";
+        }
+        SendMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    }
 }
 
 TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {

@@ -1,13 +1,13 @@
-// The real main window in-process: its frame, menu and routing, the private
-// messages, a change of DPI, the About box under the single dialog rule, a
-// trace file that cannot be opened, and CenterWindow.
+// The real main window in-process: its frame, the panel, the notification
+// icon's menu, the private messages, a change of DPI, a trace file that
+// cannot be opened, and CenterWindow. The main menu is walked in
+// item_commands_test.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdlib>
-#include <initializer_list>
 
 #include "app/main_window.h"
 #include "app_harness.h"
@@ -23,6 +23,7 @@
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
 #include "ui/panel/panel_windows.h"
+#include "ui/tray/tray_icon.h"
 
 namespace {
 
@@ -37,14 +38,17 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(MainWindow, IsTheFixedSizeFrameNamedQuorvexClient) {
+TEST_F(MainWindow, IsTheFixedSizeFrameNamedQuorvexClientCentredOnTheDesktop) {
     EXPECT_EQ(ClassName(window), " ");
     EXPECT_EQ(WindowText(window), "Quorvex Client");
     EXPECT_EQ(g_mainWindow, window);
-    RECT rect;
+    RECT desktop, rect;
+    GetWindowRect(GetDesktopWindow(), &desktop);
     GetWindowRect(window, &rect);
     EXPECT_EQ(rect.right - rect.left, 712);
     EXPECT_EQ(rect.bottom - rect.top, 665);
+    EXPECT_EQ(rect.left, desktop.left + (desktop.right - desktop.left - 712) / 2);
+    EXPECT_EQ(rect.top, desktop.top + (desktop.bottom - desktop.top - 665) / 2);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
@@ -74,74 +78,23 @@ TEST_F(MainWindow, FollowsAChangeOfDpi) {
     EXPECT_EQ(ImageList_GetImageCount(images.himl), 1);
 }
 
-TEST_F(MainWindow, IsCentredOnTheDesktop) {
-    RECT desktop, rect;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, desktop.left + (desktop.right - desktop.left - 712) / 2);
-    EXPECT_EQ(rect.top, desktop.top + (desktop.bottom - desktop.top - 665) / 2);
-}
-
-struct MenuEntry {
-    UINT id;
-    const char* text;  // null: a separator
-};
-
-void ExpectMenuItems(HMENU popup, std::initializer_list<MenuEntry> entries) {
-    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(entries.size()));
-    int i = 0;
-    for (const MenuEntry& entry : entries) {
-        if (entry.text == nullptr) {
-            EXPECT_TRUE(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR);
-        } else {
-            char text[64] = "";
-            EXPECT_EQ(GetMenuItemID(popup, i), entry.id);
-            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-            EXPECT_STREQ(text, entry.text);
-        }
-        ++i;
-    }
-}
-
-TEST_F(MainWindow, CarriesMenu114WithToolsAndAbout) {
-    HMENU menu = GetMenu(window);
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    char text[64];
-    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "Tools");
-    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "About");
-
-    HMENU popup = GetSubMenu(menu, 0);
-    ExpectMenuItems(popup, {{40001, "New Item"},
-                            {40002, "Edit Item"},
-                            {40003, "Delete Item"},
-                            {40004, "Start Test"},
-                            {40005, "Stop Test"},
-                            {40006, "Settings"},
-                            {0, nullptr},
-                            {40007, "Quit"}});
-    popup = GetSubMenu(menu, 1);
-    ASSERT_EQ(GetMenuItemCount(popup), 2);
-    EXPECT_EQ(GetMenuItemID(popup, 0), 40008u);
-    EXPECT_EQ(GetMenuItemID(popup, 1), 40010u);
-    GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "About Quorvex");
-    GetMenuStringA(popup, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "User Manual");
-}
-
-// The notification icon's menu; the main menu and its titles stay as they are.
-TEST_F(MainWindow, NotificationIconMenuOpensSwitchesAlertsAndQuits) {
+// The notification icon's menu, walked by its texts.
+TEST_F(MainWindow, NotificationIconMenuBringsTheWindowBackSwitchesAlertsOffAndQuits) {
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
-    HMENU popup = GetSubMenu(menu, 0);
-    ExpectMenuItems(popup, {{IDM_TRAY_OPEN, "Open Quorvex Client"},
-                            {IDM_TRAY_SHOW_ALERTS, "Show Alerts"},
-                            {0, nullptr},
-                            {IDM_TRAY_QUIT, "Quit"}});
-    EXPECT_TRUE(GetMenuState(popup, IDM_TRAY_SHOW_ALERTS, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(MenuTexts(GetSubMenu(menu, 0)), "Open Quorvex Client | Show Alerts | - | Quit");
+    HWND tray = FindThreadWindow("", QX_TRAY_WINDOW_CLASS);
+    ASSERT_NE(tray, nullptr);
+    auto choose = [&](const char* text) {
+        SendMessageA(tray, WM_COMMAND, MenuItemId(menu, "", text), 0);
+    };
+    ShowWindow(window, SW_SHOWMINNOACTIVE);
+    choose("Open Quorvex Client");
+    EXPECT_FALSE(IsIconic(window));
+    choose("Show Alerts");
+    EXPECT_FALSE(TrayAlertsShown()) << "on at start, off once chosen";
+    choose("Quit");
+    EXPECT_TRUE(PumpMessages(2000, [&] { return !IsWindow(window); }));
     DestroyMenu(menu);
 }
 
@@ -156,6 +109,11 @@ TEST_F(MainWindow, HoldsThePanelAtTheOriginOfItsClientArea) {
     ScreenToClient(window, &origin);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);
+    EXPECT_EQ(ShownTexts(g_monitorPanel),
+              (std::vector<std::string>{"", "Connect", "Delete Item", "Edit Item",
+                                        "Event View Depth", "New Item", "Reload Events", "Settings",
+                                        "Start Test", "Stop Test"}));
+    EXPECT_EQ(FieldKind(GetDlgItem(g_monitorPanel, IDC_PANEL_DEPTH)), "choice");
 }
 
 TEST_F(MainWindow, OpensTheConnectDialogOnceTheLoopRuns) {
@@ -163,10 +121,19 @@ TEST_F(MainWindow, OpensTheConnectDialogOnceTheLoopRuns) {
     ASSERT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
     HWND dialog = ConnectDialog();
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), window);
+    EXPECT_EQ(ShownTexts(dialog), (std::vector<std::string>{"Connect to Quorvex Server", "Cancel",
+                                                            "OK", "Port", "Server IP address:"}));
+    EXPECT_EQ(FieldKind(GetDlgItem(dialog, IDC_CONNECT_ADDRESS)), "address");
+    EXPECT_EQ(FieldKind(GetDlgItem(dialog, IDC_CONNECT_PORT)), "digits");
+    EXPECT_EQ(DefaultButton(dialog), "OK");
+    RECT cancel, ok;
+    ASSERT_TRUE(GetWindowRect(FindWindowExA(dialog, nullptr, "Button", "Cancel"), &cancel));
+    ASSERT_TRUE(GetWindowRect(FindWindowExA(dialog, nullptr, "Button", "OK"), &ok));
+    EXPECT_LT(cancel.left, ok.left) << "Cancel stands to the left of OK";
 
     // Cancel gives the panel's Connect button back.
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
-    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Click(dialog, "Cancel"));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT)));
 }
@@ -177,7 +144,7 @@ TEST_F(MainWindow, ShowConnectDoesNothingUnlessDisconnected) {
     for (uint32_t state : {CONN_CONNECTING, CONN_CONNECTED}) {
         g_connectionState = state;
         PostMessageA(window, WM_SHOW_CONNECT, 0, 0);
-        PumpMessages(200);
+        DispatchPending();
         EXPECT_EQ(ConnectDialog(), nullptr) << "state " << state;
     }
     g_connectionState = CONN_DISCONNECTED;
@@ -185,53 +152,23 @@ TEST_F(MainWindow, ShowConnectDoesNothingUnlessDisconnected) {
     EXPECT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
 }
 
-TEST_F(MainWindow, ConnectButtonWhileDisconnectedDisablesItselfAndAsksForTheDialog) {
-    PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
-    SendMessageA(ConnectDialog(), WM_COMMAND, IDCANCEL, 0);
+TEST_F(MainWindow, ConnectButtonAsksForTheDialogOnlyWhileDisconnected) {
+    ASSERT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
+    ASSERT_TRUE(Click(ConnectDialog(), "Cancel"));
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
-    ASSERT_TRUE(IsWindowEnabled(button));
-    SendMessageA(g_monitorPanel, WM_COMMAND, MAKEWPARAM(IDC_PANEL_CONNECT, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
+    g_connectionState = CONN_CONNECTING;
+    ASSERT_TRUE(Click(g_monitorPanel, "Connect"));
+    EXPECT_TRUE(IsWindowEnabled(button)) << "nothing happens while connecting";
+    g_connectionState = CONN_DISCONNECTED;
+    ASSERT_TRUE(Click(g_monitorPanel, "Connect"));
     EXPECT_FALSE(IsWindowEnabled(button));
     EXPECT_TRUE(PumpMessages(3000, [&] { return ConnectDialog() != nullptr; }));
 }
 
-TEST_F(MainWindow, ConnectButtonWhileConnectingDoesNothing) {
-    PumpMessages(3000, [&] { return ConnectDialog() != nullptr; });
-    SendMessageA(ConnectDialog(), WM_COMMAND, IDCANCEL, 0);
-    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
-    g_connectionState = CONN_CONNECTING;
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, reinterpret_cast<LPARAM>(button));
-    EXPECT_TRUE(IsWindowEnabled(button));
-}
-
-TEST_F(MainWindow, AboutOpensOneBoxAndTheBoxClearsItsHandle) {
-    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    HWND box = AboutBoxWindow();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(box), "About Quorvex");
-    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v1.0.0");
-    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_EQ(AboutBoxWindow(), box) << "a second About box must not open";
-    SendMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_FALSE(IsWindow(box));
-    EXPECT_EQ(AboutBoxWindow(), nullptr);
-}
-
-TEST_F(MainWindow, AboutIsRefusedWhileAnotherDialogIsOpen) {
-    g_connectionState = CONN_CONNECTED;  // New Item needs a connection
-    SendMessageA(window, WM_COMMAND, IDM_NEW_ITEM, 0);
-    ASSERT_NE(ItemDialogWindow(), nullptr);
-    SendMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_EQ(AboutBoxWindow(), nullptr);
-}
-
 TEST_F(MainWindow, OnlyMenuCommandsAreRouted) {
-    // Notification code 1 (an accelerator) must not quit.
+    // Notification code 1 (an accelerator) must not quit; the menu's does.
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 1), 0);
     EXPECT_TRUE(IsWindow(window));
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
-    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(MainWindow, DestroyPostsQuitWithCodeZeroAndReleasesSharedObjects) {

@@ -12,7 +12,18 @@ std::vector<std::pair<WPARAM, uint32_t>> NetTest::bursts;
 
 namespace {
 
+// Settle's socket, which talks to itself; its notifications never reach the layer.
+SOCKET g_settleSocket = INVALID_SOCKET;
+sockaddr_in g_settleAddress;
+int g_settleDatagrams;
+
 LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SOCKET_EVENT && wParam == g_settleSocket) {
+        char datagram[8];
+        while (recv(g_settleSocket, datagram, sizeof datagram, 0) >= 0)
+            ++g_settleDatagrams;
+        return 0;
+    }
     if (msg == WM_SOCKET_EVENT || msg == WM_SOCKET_SEND) {
         SocketDispatch(msg, wParam, lParam);
         return 0;
@@ -65,6 +76,7 @@ void NetTest::SetUp() {
     chunkSizes.clear();
     bursts.clear();
     acceptResult = 0;
+    g_settleSocket = INVALID_SOCKET;
     window_ = CreateNotifyWindow();
     ASSERT_NE(window_, nullptr);
     ASSERT_EQ(SocketStartup(window_), SOCK_OK);
@@ -109,8 +121,32 @@ bool NetTest::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-void NetTest::PumpFor(DWORD ms) {
-    PumpUntil(nullptr, ms);
+void NetTest::Settle() {
+    if (g_settleSocket == INVALID_SOCKET) {
+        g_settleSocket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        plainSockets_.push_back(g_settleSocket);
+        g_settleAddress = {};
+        g_settleAddress.sin_family = AF_INET;
+        g_settleAddress.sin_addr.s_addr = inet_addr("127.0.0.1");
+        auto address = reinterpret_cast<sockaddr*>(&g_settleAddress);
+        int length = sizeof g_settleAddress;
+        ASSERT_EQ(bind(g_settleSocket, address, length), 0);
+        getsockname(g_settleSocket, address, &length);
+        ASSERT_EQ(WSAAsyncSelect(g_settleSocket, window_, WM_SOCKET_EVENT, FD_READ), 0);
+    }
+    const int before = g_settleDatagrams;
+    ASSERT_EQ(sendto(g_settleSocket, "s", 1, 0, reinterpret_cast<sockaddr*>(&g_settleAddress),
+                     sizeof g_settleAddress),
+              1);
+    ASSERT_TRUE(PumpUntil([&] { return g_settleDatagrams > before; }));
+}
+
+bool NetTest::PumpUntilNextByte(int32_t index, SOCKET peer, std::vector<uint8_t>& into,
+                                uint64_t next) {
+    const uint8_t byte = StreamByte(next);
+    uint32_t queued = 0;
+    return SocketQueueSend(index, &byte, 1, &queued) == SOCK_OK && queued == 1 &&
+           PumpUntilReceived(peer, into, next + 1);
 }
 
 SOCKET NetTest::PlainListener(uint16_t* port, int receiveBuffer) {
@@ -157,21 +193,23 @@ int32_t NetTest::ConnectPair(SOCKET* peer, int receiveBuffer) {
 uint64_t NetTest::FillUntilBlocked(int32_t index) {
     SocketEntry* e = EntryAt(index);
     std::vector<uint8_t> chunk;
-    // Bounded in time: loopback buffers fill within a fraction of a second.
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000 && !(e->writeWaiting && SocketQueueRoom(index) == 0)) {
-        const uint32_t room = SocketQueueRoom(index);
-        if (room > 0) {
-            FillStream(chunk, streamNext_, room);
-            uint32_t queued = 0;
-            EXPECT_EQ(SocketQueueSend(index, chunk.data(), static_cast<int32_t>(room), &queued),
-                      SOCK_OK);
-            EXPECT_EQ(queued, room);
-            streamNext_ += queued;
-        }
-        PumpFor(20);
-    }
-    EXPECT_TRUE(e->writeWaiting);
+    // Loopback buffers fill within a fraction of a second.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const uint32_t room = SocketQueueRoom(index);
+            if (e->writeWaiting && room == 0)
+                return true;
+            if (room > 0) {
+                FillStream(chunk, streamNext_, room);
+                uint32_t queued = 0;
+                EXPECT_EQ(SocketQueueSend(index, chunk.data(), static_cast<int32_t>(room), &queued),
+                          SOCK_OK);
+                EXPECT_EQ(queued, room);
+                streamNext_ += queued;
+            }
+            return false;
+        },
+        10000));
     return streamNext_;
 }
 

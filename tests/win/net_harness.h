@@ -1,6 +1,6 @@
 // Shared fixture of the socket layer's Wine tests: a hidden notification
-// window, a recording callback, a bounded message pump, and plain blocking
-// Winsock peers on loopback with ephemeral ports.
+// window, a recording callback, a message pump bounded by a condition, and
+// plain Winsock peers on loopback with ephemeral ports.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -33,7 +33,12 @@ protected:
 
     // Dispatches messages until done() holds or timeoutMs passes; false on timeout.
     bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-    void PumpFor(DWORD ms);
+    // Returns once every notification that Winsock had posted before the
+    // call has been handled: a datagram sent now to a socket of the test's
+    // own, outside the layer's table, is announced through the same queue
+    // behind them. What a test expects not to happen would have happened by
+    // then.
+    void Settle();
 
     // A plain listening socket on 127.0.0.1 with an ephemeral port (non-blocking).
     SOCKET PlainListener(uint16_t* port, int receiveBuffer = 0);
@@ -55,6 +60,9 @@ protected:
             },
             timeoutMs);
     }
+    // Queues byte `next` of the stream on `index` and reads `peer` until it
+    // has come: whatever the layer still had to send before it is in `into`.
+    bool PumpUntilNextByte(int32_t index, SOCKET peer, std::vector<uint8_t>& into, uint64_t next);
     // Without reading or dispatching anything, waits at most timeoutMs until
     // `sock` holds at least `bytes` unread bytes, or until the end of the
     // stream is all that is left to read.

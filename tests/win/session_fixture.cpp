@@ -4,6 +4,7 @@
 #include "app_harness.h"
 #include "core/session/client_config.h"
 #include "core/session/session.h"
+#include "list_reader.h"
 #include "res/resource.h"
 
 void ServerSession::SetUp() {
@@ -43,12 +44,13 @@ void ServerSession::Connect(uint16_t port) {
     HWND dialog = WaitForConnectDialog();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, port, FALSE);
-    SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+    ASSERT_TRUE(Click(dialog, "OK"));
 }
 
 void ServerSession::ConnectAndWait() {
     Connect(server.Port());
-    ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_CONNECTED; }));
+    ASSERT_TRUE(
+        PumpMessages(10000, [] { return LogContains("Connection to server established"); }));
 }
 
 std::vector<std::string> ServerSession::WaitForFrames(size_t count) {

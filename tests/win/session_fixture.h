@@ -23,7 +23,8 @@ protected:
     HWND WaitForConnectDialog();
     // Starts the client if needed and confirms the connect dialog with `port`.
     void Connect(uint16_t port);
-    // Connect to the server and wait until the connection is established.
+    // Connect to the server and wait until the connection has been
+    // established (a quick server may have ended it again by then).
     void ConnectAndWait();
     std::vector<std::string> WaitForFrames(size_t count);
     bool WaitForOutput(const std::string& line);

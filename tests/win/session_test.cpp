@@ -88,7 +88,6 @@ TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
         "mark acked\n");
     ConnectAndWait();
     ASSERT_TRUE(WaitForOutput("mark: acked"));
-    PumpMessages(300);
     ASSERT_EQ(RowCount(g_itemsList), 3);
     EXPECT_EQ(CellText(g_itemsList, 0, 4), "Up");
     EXPECT_EQ(CellText(g_itemsList, 1, 4), "Up (2 ms)");
@@ -98,9 +97,11 @@ TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
     ASSERT_EQ(RowCount(g_eventsList), 2);
     EXPECT_EQ(CellText(g_eventsList, 1, 4), "Down");
 
-    // The ack notice came back unchanged, the plain event did not.
-    const std::vector<std::string> frames = server.RecordedFrames();
-    ASSERT_EQ(frames.size(), 4u);
+    // The ack notice came back unchanged, the plain event did not: the next
+    // frame is the request of Reload Events.
+    ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
+    const std::vector<std::string> frames = WaitForFrames(5);
+    ASSERT_EQ(frames.size(), 5u);
     Pkt ack = {};
     ack.code = CODE_EVENT_ACK;
     std::strcpy(ack.event.date, "02/12/2026");
@@ -109,6 +110,7 @@ TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
     std::strcpy(ack.event.host, "10.0.0.2");
     std::strcpy(ack.event.text, "Down");
     EXPECT_EQ(frames[3], FrameHex(&ack, sizeof ack));
+    EXPECT_EQ(frames[4], frames[2]) << "the events request of the sync";
 }
 
 TEST_F(SessionTest, TheAddressTypedInTheDialogIsUsedAndRemembered) {
@@ -120,7 +122,7 @@ TEST_F(SessionTest, TheAddressTypedInTheDialogIsUsedAndRemembered) {
     SendDlgItemMessageA(dialog, IDC_CONNECT_ADDRESS, IPM_SETADDRESS, 0,
                         MAKEIPADDRESS(127, 0, 0, 2));
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, server.Port(), FALSE);
-    SendMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
+    ASSERT_TRUE(Click(dialog, "OK"));
     ASSERT_TRUE(PumpMessages(10000, [] { return LastLogLine() == "Server connection closed"; }));
     std::ifstream ini("quorvex.ini", std::ios::binary);
     std::stringstream text;
@@ -140,8 +142,8 @@ TEST_F(SessionTest, ServerCloseEmptiesTheListsAndReopensTheDialog) {
         "serve off\n"
         "wait-request 7\n"
         "send-pkt code=0 id=1 name=web host=h type=1 port=80 started=1 up=1\n"
-        "send-pkt code=7 evText=Up\n"
-        "sleep 300\n"
+        "send-pkt code=8 evText=Up\n"
+        "wait-request 8\n"  // the client has its rows when it acknowledges
         "close\n");
     ConnectAndWait();
     ASSERT_TRUE(PumpMessages(10000, [] { return g_connectionState == CONN_DISCONNECTED; }));
@@ -155,8 +157,8 @@ TEST_F(SessionTest, ServerCloseEmptiesTheListsAndReopensTheDialog) {
 TEST_F(SessionTest, DisconnectButtonClosesAndReopensTheDialog) {
     StartServer("serve off\nwait-request 7\nsend-pkt code=0 id=1 name=web host=h type=1 port=80\n");
     ConnectAndWait();
-    PumpMessages(5000, [] { return RowCount(g_itemsList) == 1; });
-    SendMessageA(g_monitorPanel, WM_COMMAND, IDC_PANEL_CONNECT, 0);
+    ASSERT_TRUE(PumpMessages(5000, [] { return RowCount(g_itemsList) == 1; }));
+    ASSERT_TRUE(Click(g_monitorPanel, "Disconnect"));
     EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
     EXPECT_EQ(RowCount(g_itemsList), 0);
     EXPECT_EQ(LastLogLine(), "Server connection closed");

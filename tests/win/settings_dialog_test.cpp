@@ -38,19 +38,11 @@ Cfg ServerSettings() {
     return cfg;
 }
 
-class Settings : public ::testing::Test {
+class Settings : public DialogTest {
 protected:
     void SetUp() override {
-        ASSERT_NE(StartMainWindow(), nullptr);
-        g_connectionState = CONN_CONNECTED;
+        DialogTest::SetUp();
         g_settingsCopy = ServerSettings();
-        g_settingsAvailable = 1;
-        PumpMessages(20);
-        UseCapture(false);
-    }
-    void TearDown() override {
-        StopMainWindow();
-        g_settingsAvailable = 0;
     }
 
     HWND Open() {
@@ -86,15 +78,6 @@ protected:
     std::string Title() { return WindowText(GetDlgItem(frame, IDC_SETTINGS_TITLE)); }
     std::string Field(int id) { return WindowText(GetDlgItem(ShownSettingsPage(), id)); }
     void SetField(int id, const char* text) { SetDlgItemTextA(ShownSettingsPage(), id, text); }
-    void Press(int id) { SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
-    Cfg SentCfg() {
-        Cfg cfg;
-        std::memset(&cfg, 0, sizeof cfg);
-        if (g_capture.sentFrames.size() == 1 && g_capture.sentFrames[0].size() == 424)
-            std::memcpy(&cfg, g_capture.sentFrames[0].data() + 4, sizeof cfg);
-        return cfg;
-    }
 
     HWND frame = nullptr;
     HWND tree = nullptr;
@@ -102,7 +85,6 @@ protected:
 
 TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
     ASSERT_NE(Open(), nullptr);
-    EXPECT_EQ(WindowText(frame), "Quorvex Server Configuration");
     HTREEITEM root = TreeView_GetRoot(tree);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(ItemText(root), "Configuration");
@@ -116,8 +98,20 @@ TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
     EXPECT_EQ(Title(), "General Settings");
     ASSERT_NE(ShownSettingsPage(), nullptr);
     EXPECT_EQ(GetParent(ShownSettingsPage()), frame);
-    EXPECT_TRUE(IsWindowVisible(ShownSettingsPage()));
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "2111");
+    EXPECT_EQ(FieldKind(GetDlgItem(ShownSettingsPage(), IDC_GENERAL_GUI_PORT)), "digits");
+    EXPECT_EQ(ShownTexts(frame), (std::vector<std::string>{
+                                     "Quorvex Server Configuration", "Cancel", "General Settings",
+                                     "Save", "Server Port Number (to listen for GUI client)"}));
+    EXPECT_EQ(DefaultButton(frame), "Save");
+
+    // The page lies beside the tree and below the title.
+    RECT page, beside, above;
+    GetWindowRect(ShownSettingsPage(), &page);
+    GetWindowRect(tree, &beside);
+    GetWindowRect(GetDlgItem(frame, IDC_SETTINGS_TITLE), &above);
+    EXPECT_GE(page.left, beside.right);
+    EXPECT_GE(page.top, above.bottom);
 }
 
 TEST_F(Settings, EmailPageShowsTheMailSettings) {
@@ -131,11 +125,18 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
     EXPECT_EQ(Field(IDC_EMAIL_PASSWORD), "s3cret");
     EXPECT_EQ(Field(IDC_EMAIL_SMTP_PORT), "25");
     EXPECT_EQ(IsDlgButtonChecked(ShownSettingsPage(), IDC_EMAIL_AUTH), BST_CHECKED);
-    for (int id : {IDC_EMAIL_ADMIN, IDC_EMAIL_SOURCE, IDC_EMAIL_SMTP_SERVER, IDC_EMAIL_USER,
-                   IDC_EMAIL_PASSWORD})
-        EXPECT_EQ(SendDlgItemMessageA(ShownSettingsPage(), id, EM_GETLIMITTEXT, 0, 0), 79) << id;
-    EXPECT_EQ(SendDlgItemMessageA(ShownSettingsPage(), IDC_EMAIL_SMTP_PORT, EM_GETLIMITTEXT, 0, 0),
-              5);
+    EXPECT_EQ(ShownTexts(frame),
+              (std::vector<std::string>{
+                  "Quorvex Server Configuration", "Administrator's email address:", "Cancel",
+                  "Email Settings", "Password:", "SMTP port:", "SMTP server name:",
+                  "SMTP server requires authentication", "Save",
+                  "Source email address to use when sending mail to admin:", "Username:"}));
+    const std::initializer_list<ShownField> fields = {
+        {IDC_EMAIL_ADMIN, "text", 79},           {IDC_EMAIL_SOURCE, "text", 79},
+        {IDC_EMAIL_SMTP_SERVER, "text", 79},     {IDC_EMAIL_USER, "text", 79},
+        {IDC_EMAIL_PASSWORD, "hidden text", 79}, {IDC_EMAIL_SMTP_PORT, "digits", 5},
+        {IDC_EMAIL_AUTH, "check box", 0}};
+    ExpectFields(ShownSettingsPage(), fields);
 }
 
 TEST_F(Settings, SelectingConfigurationKeepsPageAndTitle) {
@@ -158,7 +159,7 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     SetField(IDC_EMAIL_USER, "");
     Select("General");
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "4464") << "reloaded from the copy";
-    Press(IDOK);
+    ASSERT_TRUE(Click(frame, "Save"));
 
     ASSERT_EQ(g_capture.sentFrames.size(), 1u);
     ASSERT_EQ(g_capture.sentFrames[0].size(), 424u);
@@ -174,7 +175,6 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     expected.smtpAuth = 0;
     expected.smtpUser[0] = '\0';
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(&expected, sizeof expected));
-    EXPECT_EQ(SentCfg().param, 0x5A5Au);
 
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(SettingsDialogWindow(), nullptr);
@@ -185,7 +185,7 @@ TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
     ASSERT_NE(Open(), nullptr);
     Select("Email");
     SetField(IDC_EMAIL_ADMIN, "other@example.org");
-    Press(IDCANCEL);
+    ASSERT_TRUE(Click(frame, "Cancel"));
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(SettingsDialogWindow(), nullptr);
@@ -200,8 +200,7 @@ TEST_F(Settings, TheCloseBoxCancels) {
     ASSERT_NE(Open(), nullptr);
     SetField(IDC_GENERAL_GUI_PORT, "3000");
     SendMessageA(frame, WM_CLOSE, 0, 0);  // the system posts Cancel for it
-    PumpMessages(2000, [this] { return !IsWindow(frame); });
-    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_TRUE(PumpMessages(2000, [this] { return !IsWindow(frame); }));
     EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_settingsCopy.guiPort, 3000);
@@ -211,7 +210,7 @@ TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
     ASSERT_NE(Open(), nullptr);
     SetField(IDC_GENERAL_GUI_PORT, "2200");
     g_connectionState = CONN_DISCONNECTED;  // the connection ended meanwhile
-    Press(IDOK);
+    ASSERT_TRUE(Click(frame, "Save"));
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(SettingsDialogWindow(), nullptr);
