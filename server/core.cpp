@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "link/frame.h"
+#include "core/wire/frame.h"
 
 namespace {
 

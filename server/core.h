@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "link/wire.h"
+#include "core/wire/wire.h"
 
 using Frame = std::vector<uint8_t>;
 

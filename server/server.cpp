@@ -17,7 +17,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "link/frame.h"
+#include "core/wire/frame.h"
 
 namespace {
 

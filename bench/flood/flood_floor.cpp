@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/wire/frame.h"
+#include "core/wire/wire.h"
 #include "flood_floor.h"
-#include "link/frame.h"
-#include "link/wire.h"
 #include "net/socket.h"
 
 namespace {

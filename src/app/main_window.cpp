@@ -11,31 +11,35 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/dpi.h"
-#include "dialogs/about_dialog.h"
-#include "dialogs/connect_dialog.h"
-#include "link/frame_io.h"
-#include "link/frame_trace.h"
-#include "link/record_memory.h"
+#include "core/mirror/record_memory.h"
+#include "core/mirror/server_lists.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/frame_io.h"
+#include "core/session/server_messages.h"
+#include "core/session/session.h"
+#include "core/session/status_report.h"
+#include "core/wire/frame_trace.h"
 #include "link/server_connection.h"
-#include "link/server_lists.h"
-#include "link/server_messages.h"
-#include "link/server_mirror.h"
 #include "link/server_transport.h"
-#include "link/session.h"
-#include "link/status_report.h"
 #include "net/socket.h"
-#include "panel/event_depth.h"
-#include "panel/item_commands.h"
-#include "panel/list_batch.h"
-#include "panel/monitor_panel.h"
-#include "panel/server_lists_view.h"
-#include "panel/status_log.h"
-#include "panel/tray_icon.h"
 #include "res/resource.h"
+#include "ui/common/dpi.h"
+#include "ui/common/main_messages.h"
+#include "ui/common/window_ops.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/connect_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/panel/event_depth.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/list_batch.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
+#include "ui/panel/server_lists_view.h"
+#include "ui/panel/status_log.h"
+#include "ui/tray/tray_icon.h"
 
-const char MAIN_WINDOW_CLASS[] = " ";
+HWND g_mainWindow;
 
 namespace {
 
@@ -119,11 +123,12 @@ LRESULT OnCreate(HWND window) {
     InitCommonControlsEx(&icc);
     InitCommonControls();
 
-    // The panel's WM_INITDIALOG runs inside this call and posts WM_SHOW_CONNECT.
-    g_monitorPanel = OpenModelessDialog(g_instance, window, MonitorPanelProc, IDD_MONITOR_PANEL);
+    // The panel's WM_INITDIALOG runs inside this call: it remembers its
+    // windows (panel_windows.h) and posts WM_SHOW_CONNECT.
+    OpenModelessDialog(InstanceOf(window), window, MonitorPanelProc, IDD_MONITOR_PANEL);
     if (FitToPanel(window))
         CenterWindow(window);
-    StartTrayIcon();
+    StartTrayIcon(window);
     return 0;
 }
 
@@ -142,24 +147,20 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void OpenAboutBox() {
-    if (AnyItemDialogOpen())
+void OnAbout() {
+    if (ItemSettingsOrAboutOpen())
         return;
-    g_aboutBox = OpenModelessDialog(g_instance, g_monitorPanel, AboutDialogProc, IDD_ABOUT);
+    OpenAboutBox(g_monitorPanel);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     if (HIWORD(wParam) != 0)  // menu commands only
         return 0;
+    if (RunMenuCommand(LOWORD(wParam)))  // the item commands of the "Tools" menu
+        return 0;
     switch (LOWORD(wParam)) {
-    case IDM_NEW_ITEM: CmdNewItem(); break;
-    case IDM_EDIT_ITEM: CmdEditItem(); break;
-    case IDM_DELETE_ITEM: CmdDeleteItem(); break;
-    case IDM_START_TEST: CmdStartTest(); break;
-    case IDM_STOP_TEST: CmdStopTest(); break;
-    case IDM_SETTINGS: CmdSettings(); break;
     case IDM_QUIT: DestroyWindow(window); break;
-    case IDM_ABOUT: OpenAboutBox(); break;
+    case IDM_ABOUT: OnAbout(); break;
     case IDM_USER_MANUAL:
         // A missing manual or PDF viewer is deliberately not reported.
         ShellExecuteA(window, "open", "QuorvexManual.pdf", nullptr, nullptr, SW_SHOWNORMAL);
@@ -171,7 +172,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 
 LRESULT OnShowConnect(HWND window) {
     if (g_connectionState == CONN_DISCONNECTED)
-        OpenModelessDialog(g_instance, window, ConnectDialogProc, IDD_CONNECT);
+        OpenModelessDialog(InstanceOf(window), window, ConnectDialogProc, IDD_CONNECT);
     return 0;
 }
 
@@ -193,17 +194,13 @@ void OnConnectionEnded(bool lost) {
     PostMessageA(g_mainWindow, WM_SHOW_CONNECT, 0, 0);
 }
 
-void DeleteGdiObject(HGDIOBJ* object) {
-    if (*object != nullptr)
-        DeleteObject(*object);
-    *object = nullptr;
-}
-
 LRESULT OnDestroy() {
+    g_mainWindow = nullptr;
     ClearServerLists();
-    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
-    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));
-    DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_titleFont));
+    // The GDI objects that outlive single dialogs, each by the file that made it.
+    DeleteWhiteBrush();
+    DeleteHeadingFont();
+    DeleteTitleFont();
     StopTrayIcon();  // before the quit message, so no icon outlives the program
     PostQuitMessage(0);
     return 0;
@@ -249,7 +246,7 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
     wcex.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wcex.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wcex.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
-    wcex.lpszClassName = MAIN_WINDOW_CLASS;
+    wcex.lpszClassName = QX_MAIN_WINDOW_CLASS;
     wcex.hIconSm = nullptr;
     return RegisterClassExA(&wcex);
 }
@@ -258,24 +255,15 @@ HWND CreateMainWindow(HINSTANCE instance) {
     // A null menu handle makes the window take the class menu (114).
     // It opens at (0, 0), on the primary monitor, whose DPI is the system's.
     const UINT dpi = WindowDpi(nullptr);
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, "Quorvex Client",
+    return CreateWindowExA(0, QX_MAIN_WINDOW_CLASS, "Quorvex Client",
                            WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                            ScaleForDpi(MAIN_WIDTH, dpi), ScaleForDpi(MAIN_HEIGHT, dpi), nullptr,
                            LoadMenuA(instance, nullptr), instance, nullptr);
 }
 
-HFONT CreateTitleFont(HWND window) {
-    LOGFONTA fnt = {};
-    fnt.lfHeight = -MulDiv(14, static_cast<int>(WindowDpi(window)), 72);
-    fnt.lfWeight = 600;
-    lstrcpynA(fnt.lfFaceName, "MS Sans Serif", sizeof fnt.lfFaceName);
-    return CreateFontIndirectA(&fnt);
-}
-
 HWND StartApplication(HINSTANCE instance, int show) {
-    g_whiteBrush = CreateSolidBrush(0x00FFFFFF);
+    CreateWhiteBrush();
     RegisterMainWindowClass(instance);
-    g_instance = instance;
 
     SetFrameTransport(ServerTransportSend);
     SetServerMessageHandler(HandleServerMessage);
@@ -300,6 +288,6 @@ HWND StartApplication(HINSTANCE instance, int show) {
     g_mainWindow = window;
     ShowWindow(window, show);
     UpdateWindow(window);
-    g_titleFont = CreateTitleFont(window);
+    CreateTitleFont(window);
     return window;
 }

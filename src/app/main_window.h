@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-// Class name of the main window: a single space.
-extern const char MAIN_WINDOW_CLASS[];
+// The main window, from its WM_CREATE to its WM_DESTROY; the target of its
+// private messages (ui/common/main_messages.h).
+extern HWND g_mainWindow;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -17,10 +18,6 @@ ATOM RegisterMainWindowClass(HINSTANCE instance);
 // Creates the fixed-size main window; its WM_CREATE starts the socket layer
 // and builds the panel. Null on failure.
 HWND CreateMainWindow(HINSTANCE instance);
-
-// "MS Sans Serif" 14 points, weight 600, sized for the screen that `window`
-// is on.
-HFONT CreateTitleFont(HWND window);
 
 // Everything WinMain does before its message loop: the white brush, the
 // window class, the seams (the framing's transport and message handler, the

@@ -1,15 +1,17 @@
 // The server connection's life: attempt, established, data, closed.
 #include "link/server_connection.h"
 
-#include "link/client_config.h"
-#include "link/frame_io.h"
-#include "link/server_lists.h"
-#include "link/session.h"
-#include "link/status_report.h"
-
-char g_serverReceiveBuffer[RECEIVE_CHUNK];
+#include "core/mirror/server_lists.h"
+#include "core/session/client_config.h"
+#include "core/session/frame_io.h"
+#include "core/session/session.h"
+#include "core/session/status_report.h"
 
 namespace {
+
+// Handed to the socket layer for the server connection: one receive's worth
+// of bytes, read by the data event that follows.
+char g_serverReceiveBuffer[RECEIVE_CHUNK];
 
 ConnectionHandlers g_handlers;
 

@@ -10,10 +10,6 @@
 
 #include "net/socket.h"
 
-// Receive buffer handed to the socket layer for the server connection: one
-// receive's worth of bytes.
-extern char g_serverReceiveBuffer[RECEIVE_CHUNK];
-
 // Starts an attempt with the address and port in g_clientConfig (the connect
 // dialog stores what the user typed there first).
 void ConnectToServer();

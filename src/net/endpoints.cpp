@@ -4,7 +4,7 @@
 // in the hash before marking it in use, then registers it for notifications.
 #include <cstring>
 
-#include "net/address.h"
+#include "core/sockets/address.h"
 #include "net/socket_table.h"
 
 namespace {

@@ -19,7 +19,8 @@
 
 namespace {
 
-// One-shot retry timers on the layer's window, one id per table entry.
+// One-shot retry timers on the layer's window (the main window, whose only
+// timers they are), one id per table entry.
 constexpr UINT_PTR RETRY_TIMER_BASE = 0x7100;
 constexpr UINT RETRY_DELAY_MS = 50;
 

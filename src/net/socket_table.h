@@ -1,10 +1,10 @@
-// Internals of the socket layer shared by its source files (table, dispatcher,
+// Internals of the socket layer shared by its source files (table, events,
 // send path, endpoints) and by the layer's own tests. Owners use socket.h.
 #pragma once
 
-#include "net/byte_ring.h"
+#include "core/sockets/byte_ring.h"
+#include "core/sockets/socket_hash.h"
 #include "net/socket.h"
-#include "net/socket_hash.h"
 
 enum : uint32_t {
     ENTRY_FREE = 0,

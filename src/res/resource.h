@@ -37,11 +37,16 @@
 #define IDI_TRAY_ALL_UP 141        // connected, no started item down (green)
 #define IDI_TRAY_SOME_DOWN 142     // a started item down (red)
 
-// The notification-area icon's menu and its hidden window's class.
+// The notification-area icon's menu.
 #define IDR_TRAY_MENU 150
 #define IDM_TRAY_OPEN 40101
 #define IDM_TRAY_SHOW_ALERTS 40102
 #define IDM_TRAY_QUIT 40103
+
+// The classes of the program's two top-level windows, by which other
+// programs (the drivers of the tests and benchmarks) find them: the main
+// window's is a single space; the notification icon's window is hidden.
+#define QX_MAIN_WINDOW_CLASS " "
 #define QX_TRAY_WINDOW_CLASS "QuorvexTrayIcon"
 
 // Monitor panel (101).

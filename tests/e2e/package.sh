@@ -30,7 +30,8 @@ manual)
   done
   # Every status-log line that the program writes is explained in the manual
   # (checked in its source: table cells wrap in the PDF).
-  mapfile -t lines < <(grep -rhoE 'LogStatus\("[^"]+"\)' "$src/src" | sed -E 's/LogStatus\("(.*)"\)/\1/' | sort -u)
+  mapfile -t lines < <(grep -rhoE '(LogStatus|ReportStatus)\("[^"]+"\)' "$src/src" |
+                       sed -E 's/^[A-Za-z]+\("(.*)"\)/\1/' | sort -u)
   lines+=("Failed to create configuration file" "Cannot perform this action, no connection to Quorvex Server"
           "Quorvex Server, configuration unavailable" "Quorvex v1.0.0"
           "(*) Please set port value 1 to 65535" "(*) Please set non zero Number of retries")

@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "link/wire.h"
 #include "client_process.h"
+#include "core/wire/wire.h"
 #include "refserver.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // formatting of network-order addresses.
 #include <gtest/gtest.h>
 
-#include "net/address.h"
+#include "core/sockets/address.h"
 
 namespace {
 

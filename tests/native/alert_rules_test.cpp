@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "link/record_memory.h"
-#include "panel/alert_rules.h"
+#include "core/mirror/record_memory.h"
+#include "core/rules/alert_rules.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "capture.h"
 
-#include "link/frame_io.h"
+#include "core/session/frame_io.h"
 
 Capture g_capture;
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "link/client_config.h"
+#include "core/session/client_config.h"
 
 namespace {
 

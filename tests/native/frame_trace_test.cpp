@@ -9,10 +9,10 @@
 #include <string>
 
 #include "capture.h"
-#include "link/frame.h"
-#include "link/frame_io.h"
-#include "link/frame_trace.h"
-#include "link/session.h"
+#include "core/session/frame_io.h"
+#include "core/session/session.h"
+#include "core/wire/frame.h"
+#include "core/wire/frame_trace.h"
 
 namespace {
 

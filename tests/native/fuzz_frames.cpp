@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "link/frame.h"
-#include "link/frame_io.h"
-#include "link/record_memory.h"
-#include "link/server_lists.h"
-#include "link/server_messages.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
-#include "link/status_report.h"
+#include "core/mirror/record_memory.h"
+#include "core/mirror/server_lists.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/frame_io.h"
+#include "core/session/server_messages.h"
+#include "core/session/session.h"
+#include "core/session/status_report.h"
+#include "core/wire/frame.h"
 
 #define CHECK(condition) ((condition) ? (void)0 : __builtin_trap())
 

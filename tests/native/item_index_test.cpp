@@ -2,7 +2,7 @@
 // follows the rows' positions as rows are removed.
 #include <gtest/gtest.h>
 
-#include "link/item_index.h"
+#include "core/mirror/item_index.h"
 
 namespace {
 

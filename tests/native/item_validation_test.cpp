@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "dialogs/item_validation.h"
+#include "core/rules/item_validation.h"
 
 namespace {
 

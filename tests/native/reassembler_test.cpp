@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "capture.h"
-#include "link/frame.h"
-#include "link/frame_io.h"
+#include "core/session/frame_io.h"
+#include "core/wire/frame.h"
 
 namespace {
 

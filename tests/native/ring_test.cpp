@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "net/byte_ring.h"
+#include "core/sockets/byte_ring.h"
 
 namespace {
 

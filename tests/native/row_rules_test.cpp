@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "panel/row_rules.h"
+#include "core/rules/row_rules.h"
 
 namespace {
 

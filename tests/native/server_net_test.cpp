@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "core.h"
-#include "link/frame.h"
+#include "core/wire/frame.h"
 #include "script.h"
 #include "server.h"
 #include "tester.h"

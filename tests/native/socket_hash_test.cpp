@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "net/socket_hash.h"
+#include "core/sockets/socket_hash.h"
 
 namespace {
 

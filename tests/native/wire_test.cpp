@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "capture.h"
-#include "link/frame.h"
-#include "link/frame_io.h"
-#include "link/session.h"
+#include "core/mirror/item_state.h"
+#include "core/session/frame_io.h"
+#include "core/session/session.h"
+#include "core/wire/frame.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "dialog_harness.h"
-#include "dialogs/hyperlink.h"
 #include "res/resource.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/hyperlink.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         DialogTest::SetUp();
         MenuCommand(IDM_ABOUT);
-        box = g_aboutBox;
+        box = AboutBoxWindow();
         ASSERT_NE(box, nullptr);
         web = GetDlgItem(box, IDC_ABOUT_WEB);
         mail = GetDlgItem(box, IDC_ABOUT_MAIL);
@@ -62,14 +62,14 @@ BOOL CALLBACK CountAboutBoxes(HWND window, LPARAM count) {
 
 TEST_F(AboutBox, OpensOnceWithItsTexts) {
     MenuCommand(IDM_ABOUT);
-    EXPECT_EQ(g_aboutBox, box);
+    EXPECT_EQ(AboutBoxWindow(), box);
     int boxes = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountAboutBoxes, reinterpret_cast<LPARAM>(&boxes));
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(WindowText(web), QX_WEB_TEXT);
     EXPECT_EQ(WindowText(mail), QX_MAIL_TEXT);
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v" QX_VERSION);
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), g_titleFont);
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), TitleFont());
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_NOTICE)), QX_NOTICE_TEXT);
     EXPECT_NE(SendDlgItemMessageA(box, IDC_ABOUT_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0), 0)
         << "the logo is shown";
@@ -167,7 +167,7 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
 
     ASSERT_TRUE(Click(box, "OK"));
     EXPECT_FALSE(IsWindow(box));
-    EXPECT_EQ(g_aboutBox, nullptr);
+    EXPECT_EQ(AboutBoxWindow(), nullptr);
     ASSERT_EQ(g_fontAtDestroy.size(), 3u) << "every window went through WM_DESTROY";
     for (HWND w : {box, web, mail})
         EXPECT_TRUE(g_leftAtDestroy[w].empty())
@@ -178,7 +178,7 @@ TEST_F(AboutBox, ClosingLeavesNoPropertiesAndNoUnderlineFonts) {
     EXPECT_EQ(GetObjectType(underlineMail), 0u);
 
     MenuCommand(IDM_ABOUT);
-    EXPECT_NE(g_aboutBox, nullptr) << "opens again";
+    EXPECT_NE(AboutBoxWindow(), nullptr) << "opens again";
 }
 
 }  // namespace

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
+#include "core/rules/alert_rules.h"
+#include "core/session/session.h"
 #include "link/server_connection.h"
-#include "link/session.h"
 #include "net/socket.h"
-#include "panel/alert_rules.h"
-#include "panel/tray_icon.h"
 #include "res/resource.h"
 #include "server_records.h"
+#include "ui/tray/tray_icon.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "app/app.h"
 #include "app/main_window.h"
-#include "link/session.h"
+#include "core/session/session.h"
 #include "net/socket.h"
+#include "ui/panel/panel_windows.h"
 
 HWND StartMainWindow() {
     g_connectionState = CONN_DISCONNECTED;

@@ -5,11 +5,12 @@
 
 #include <cstring>
 
-#include "app/app.h"
-#include "link/frame_io.h"
-#include "link/server_mirror.h"
-#include "panel/monitor_panel.h"
+#include "app/main_window.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/frame_io.h"
 #include "res/resource.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 Bytes FrameOf(const void* record, size_t length) {
     Bytes frame(4 + length);

@@ -16,8 +16,8 @@
 
 #include "app_harness.h"
 #include "capture.h"
-#include "link/session.h"
-#include "link/wire.h"
+#include "core/session/session.h"
+#include "core/wire/wire.h"
 #include "list_reader.h"
 
 // The real main window, connected as far as the commands can tell (set

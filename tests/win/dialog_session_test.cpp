@@ -13,18 +13,20 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "dialogs/settings_dialog.h"
 #include "app_harness.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
 #include "list_reader.h"
-#include "panel/item_commands.h"
-#include "panel/monitor_panel.h"
 #include "refserver.h"
-#include "session_fixture.h"
 #include "res/resource.h"
+#include "session_fixture.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/dialogs/settings_pages.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 
@@ -46,7 +48,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     const size_t sync = 3;
 
     MenuCommand(IDM_NEW_ITEM);
-    HWND dialog = g_itemDialog;
+    HWND dialog = ItemDialogWindow();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback");
     SetDlgItemTextA(dialog, IDC_ITEM_HOST, "127.0.0.1");
@@ -55,7 +57,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     // too, and would restart the recording.
     SetDlgItemInt(dialog, IDC_ITEM_PORT, 1, FALSE);
     ASSERT_TRUE(Click(dialog, "Save"));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 
     Pkt created = MakeRequest(CODE_ITEM_NEW);
     lstrcpynA(created.config.name, "loopback", 80);
@@ -75,7 +77,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
 
     SelectRow(0);
     MenuCommand(IDM_EDIT_ITEM);
-    dialog = g_itemDialog;
+    dialog = ItemDialogWindow();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_ITEM_NAME, "loopback port");
     ASSERT_TRUE(Click(dialog, "Save"));
@@ -123,15 +125,15 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     const Cfg received = g_settingsCopy;
 
     MenuCommand(IDM_SETTINGS);
-    HWND frame = g_settingsDialog;
+    HWND frame = SettingsDialogWindow();
     ASSERT_NE(frame, nullptr);
-    SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "70000");
+    SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "70000");
     HWND tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
     HTREEITEM email =
         TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(email));
-    SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_PORT, "99999");
-    SetDlgItemTextA(g_settingsPage, IDC_EMAIL_SMTP_SERVER, "mail.example.net");
+    SetDlgItemTextA(ShownSettingsPage(), IDC_EMAIL_SMTP_PORT, "99999");
+    SetDlgItemTextA(ShownSettingsPage(), IDC_EMAIL_SMTP_SERVER, "mail.example.net");
     ASSERT_TRUE(Click(frame, "Save"));
 
     std::vector<std::string> frames = WaitForFrames(4);
@@ -146,9 +148,9 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
 
     // Cancel: nothing goes out, so the next frame the server sees is the reload.
     MenuCommand(IDM_SETTINGS);
-    ASSERT_NE(g_settingsDialog, nullptr);
-    SetDlgItemTextA(g_settingsPage, IDC_GENERAL_GUI_PORT, "2112");
-    ASSERT_TRUE(Click(g_settingsDialog, "Cancel"));
+    ASSERT_NE(SettingsDialogWindow(), nullptr);
+    SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "2112");
+    ASSERT_TRUE(Click(SettingsDialogWindow(), "Cancel"));
     EXPECT_EQ(g_settingsCopy.guiPort, 2112);
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 0, 0);
     ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));

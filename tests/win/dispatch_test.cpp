@@ -12,21 +12,24 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
 #include "capture.h"
-#include "link/frame_io.h"
-#include "link/record_memory.h"
+#include "core/mirror/record_memory.h"
+#include "core/mirror/server_lists.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/client_config.h"
+#include "core/session/frame_io.h"
+#include "core/session/server_messages.h"
+#include "core/session/session.h"
 #include "link/server_connection.h"
-#include "link/server_lists.h"
-#include "link/server_mirror.h"
-#include "link/server_messages.h"
-#include "link/session.h"
 #include "list_reader.h"
 #include "net/socket.h"
-#include "panel/monitor_panel.h"
 #include "res/resource.h"
 #include "server_records.h"
+#include "ui/common/main_messages.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 
@@ -113,19 +116,49 @@ bool RefuseUse(RecordMemoryUse use, size_t) {
     return use == g_refusedUse;
 }
 
-// Pkts framed back to back in the receive buffer, as one receive would bring them.
-size_t FrameIntoReceiveBuffer(const std::vector<Pkt>& pkts) {
-    size_t n = 0;
-    for (const Pkt& p : pkts) {
-        g_serverReceiveBuffer[n++] = 0x51;
-        g_serverReceiveBuffer[n++] = 0x58;
-        g_serverReceiveBuffer[n++] = 0x02;
-        g_serverReceiveBuffer[n++] = static_cast<char>(0x80);
-        std::memcpy(g_serverReceiveBuffer + n, &p, sizeof p);
-        n += sizeof p;
+// The server's end of a real connection on loopback, so that frames reach
+// the client as receives do. Its socket is a plain blocking one.
+class ServerPeer {
+public:
+    ServerPeer() : config_(g_clientConfig) {
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in sa = {};
+        sa.sin_family = AF_INET;
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof sa;
+        bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        listen(listener_, 1);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&sa), &size);
+        g_clientConfig = ClientConfig{ntohs(sa.sin_port), "127.0.0.1"};
+        g_connectionState = CONN_DISCONNECTED;
+        ConnectToServer();
+        peer_ = accept(listener_, nullptr, nullptr);
+        connected_ = PumpMessages(5000, [] { return g_connectionState == CONN_CONNECTED; });
     }
-    return n;
-}
+    ~ServerPeer() {
+        closesocket(peer_);
+        closesocket(listener_);
+        g_clientConfig = config_;
+    }
+    bool Connected() const { return connected_; }
+    // The Pkts framed back to back in one send.
+    void Send(const std::vector<Pkt>& pkts) {
+        std::vector<char> bytes;
+        for (const Pkt& p : pkts) {
+            const char header[4] = {0x51, 0x58, 0x02, static_cast<char>(0x80)};
+            bytes.insert(bytes.end(), header, header + 4);
+            bytes.insert(bytes.end(), reinterpret_cast<const char*>(&p),
+                         reinterpret_cast<const char*>(&p) + sizeof p);
+        }
+        send(peer_, bytes.data(), static_cast<int>(bytes.size()), 0);
+    }
+
+private:
+    ClientConfig config_;
+    SOCKET listener_;
+    SOCKET peer_;
+    bool connected_ = false;
+};
 
 TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
     Deliver(Item(1, "up", 1, 1));
@@ -333,24 +366,26 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
     Deliver(Item(31, "db", 1, 1));
     ASSERT_TRUE(PumpMessages(2000, [] { return Asked("1:Up"); })) << "the list is painted";
 
+    ServerPeer server;
+    ASSERT_TRUE(server.Connected());
     Pkt status = Notice(CODE_ITEM_STATUS, 31);
     std::strcpy(status.text, "Down (timeout)");
-    ServerSocketCallback(1, SOCK_EVENT_DATA,
-                         static_cast<uint32_t>(FrameIntoReceiveBuffer({status})), 0, 0);
-    EXPECT_EQ(Status(1), "Down (timeout)");
-    g_asked.clear();  // the read itself asked for the cell
+    g_asked.clear();
+    server.Send({status});
     EXPECT_TRUE(PumpMessages(2000, [] { return Asked("1:Down (timeout)"); }))
         << "the changed row is painted again with its new text";
+    EXPECT_EQ(Status(1), "Down (timeout)");
     SetWindowLongPtrA(g_monitorPanel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_panelProc));
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
-    const size_t n = FrameIntoReceiveBuffer({Item(13, "a", 1, 1), Event(CODE_EVENTS, "a", "Up")});
+    ServerPeer server;
+    ASSERT_TRUE(server.Connected());
     WatchRedraw(0, g_itemsList);
     WatchRedraw(1, g_eventsList);
-    ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
-    EXPECT_EQ(RowCount(g_itemsList), 1);
-    EXPECT_EQ(RowCount(g_eventsList), 1);
+    server.Send({Item(13, "a", 1, 1), Event(CODE_EVENTS, "a", "Up")});
+    EXPECT_TRUE(PumpMessages(
+        2000, [] { return RowCount(g_itemsList) == 1 && RowCount(g_eventsList) == 1; }));
     // The receive stopped both lists drawing while it added their rows; they
     // draw again when it ends after a quiet spell, else with the redraw timer.
     EXPECT_TRUE(g_watch[0].froze);
@@ -358,14 +393,19 @@ TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
     EXPECT_TRUE(PumpMessages(2000, [] { return g_watch[0].last == 1 && g_watch[1].last == 1; }));
     UnwatchRedraw();
 
-    // Data while not connected never reaches the reassembler.
+    // Data while not connected never reaches the reassembler: the receive
+    // buffer still holds the frames above.
     g_connectionState = CONN_CONNECTING;
-    ServerSocketCallback(1, SOCK_EVENT_DATA, static_cast<uint32_t>(n), 0, 0);
+    ServerSocketCallback(1, SOCK_EVENT_DATA, 1288, 0, 0);
     EXPECT_EQ(RowCount(g_itemsList), 1);
+    EXPECT_EQ(RowCount(g_eventsList), 1);
 }
 
 TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoView) {
     HWND log = GetDlgItem(g_monitorPanel, IDC_PANEL_STATUS_LOG);
+    ServerPeer server;
+    ASSERT_TRUE(server.Connected());
+    const int before = LogLineCount();
     char text[32];
     for (int round = 0; round < 3; ++round) {
         // Receives close together: the later ones wait for the redraw timer.
@@ -374,11 +414,10 @@ TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoVie
             std::snprintf(text, sizeof text, "answer %d", round * 3 + i);
             pkts.push_back(Response(CODE_ITEM_DELETE, 99, 1, text));
         }
-        ServerSocketCallback(1, SOCK_EVENT_DATA,
-                             static_cast<uint32_t>(FrameIntoReceiveBuffer(pkts)), 0, 0);
+        server.Send(pkts);
     }
+    ASSERT_TRUE(PumpMessages(2000, [&] { return LogLineCount() >= before + 9; }));
     const int lines = LogLineCount();
-    ASSERT_GE(lines, 9);
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(CellText(log, lines - 9 + i, 1), "answer " + std::to_string(i));
     EXPECT_TRUE(PumpMessages(2000, [&] {

@@ -3,7 +3,7 @@
 // datagram sockets, and a table that is full.
 #include <cstring>
 
-#include "net/address.h"
+#include "core/sockets/address.h"
 #include "net_harness.h"
 
 namespace {

@@ -11,15 +11,19 @@
 #include <functional>
 #include <string>
 
-#include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
-#include "panel/event_depth.h"
-#include "panel/item_commands.h"
-#include "panel/monitor_panel.h"
 #include "res/resource.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/panel/event_depth.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 
@@ -48,14 +52,14 @@ TEST_F(Commands, EveryCommandLogsTheRefusalWhileNotConnected) {
         EXPECT_EQ(RowCount(g_eventsList), 1) << "the events list stays as it was";
     }
     EXPECT_TRUE(g_capture.sentFrames.empty());
-    EXPECT_FALSE(AnyItemDialogOpen());
+    EXPECT_FALSE(ItemSettingsOrAboutOpen());
 }
 
 TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
     AddItem(1, "web");
     SelectRow(0);
     MenuCommand(IDM_ABOUT);
-    ASSERT_NE(g_aboutBox, nullptr);
+    ASSERT_NE(AboutBoxWindow(), nullptr);
 
     for (uint32_t state : {CONN_DISCONNECTED, CONN_CONNECTED}) {
         g_connectionState = state;
@@ -64,8 +68,8 @@ TEST_F(Commands, WithTheAboutBoxOpenOnlyReloadEventsIsHeard) {
             MenuCommand(id);
         EXPECT_EQ(LogLineCount(), before) << "silently ignored, state " << state;
         EXPECT_TRUE(g_capture.sentFrames.empty());
-        EXPECT_EQ(g_itemDialog, nullptr);
-        EXPECT_EQ(g_settingsDialog, nullptr);
+        EXPECT_EQ(ItemDialogWindow(), nullptr);
+        EXPECT_EQ(SettingsDialogWindow(), nullptr);
     }
 
     PanelCommand(IDC_PANEL_RELOAD_EVENTS);
@@ -83,7 +87,7 @@ TEST_F(Commands, ARowMustBeBothSelectedAndFocused) {
     MenuCommand(IDM_EDIT_ITEM);
     MenuCommand(IDM_DELETE_ITEM);  // would block in its box if it asked
     EXPECT_TRUE(g_capture.sentFrames.empty());
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 
     MarkRow(1, true, true);
     MenuCommand(IDM_START_TEST);
@@ -249,10 +253,10 @@ TEST_F(Commands, SettingsWaitForTheServersSettings) {
     g_settingsAvailable = 0;
     MenuCommand(IDM_SETTINGS);
     EXPECT_EQ(LastLogLine(), "Quorvex Server, configuration unavailable");
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     g_settingsAvailable = 1;
     MenuCommand(IDM_SETTINGS);
-    EXPECT_NE(g_settingsDialog, nullptr);
+    EXPECT_NE(SettingsDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 
@@ -262,15 +266,19 @@ TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
     SelectRow(0);
     for (int first : {IDM_NEW_ITEM, IDM_SETTINGS}) {
         MenuCommand(first);
-        const HWND open = first == IDM_NEW_ITEM ? g_itemDialog : g_settingsDialog;
+        const HWND open = first == IDM_NEW_ITEM ? ItemDialogWindow() : SettingsDialogWindow();
         ASSERT_NE(open, nullptr);
-        const HWND dialogs[] = {g_itemDialog, g_settingsDialog, g_aboutBox};
+        const HWND dialogs[] = {ItemDialogWindow(), SettingsDialogWindow(), AboutBoxWindow()};
         for (int id : {IDM_NEW_ITEM, IDM_EDIT_ITEM, IDM_SETTINGS, IDM_ABOUT})
             MenuCommand(id);
-        EXPECT_EQ(g_itemDialog, dialogs[0]) << first;
-        EXPECT_EQ(g_settingsDialog, dialogs[1]) << first;
-        EXPECT_EQ(g_aboutBox, dialogs[2]) << first;
-        EXPECT_EQ(g_itemDialogMode, 1u) << "a refused Edit leaves the mode alone";
+        EXPECT_EQ(ItemDialogWindow(), dialogs[0]) << first;
+        EXPECT_EQ(SettingsDialogWindow(), dialogs[1]) << first;
+        EXPECT_EQ(AboutBoxWindow(), dialogs[2]) << first;
+        if (first == IDM_NEW_ITEM) {
+            EXPECT_EQ(WindowText(GetDlgItem(open, IDC_ITEM_HEADING)),
+                      "Please fill in details for new test item")
+                << "a refused Edit leaves the open dialog as it was";
+        }
         SendMessageA(open, WM_COMMAND, IDCANCEL, 0);
     }
 }
@@ -280,15 +288,15 @@ TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {
     TestItem* b = AddItem(2, "b");
     SelectRow(0);
     OnItemRowClick();
-    EXPECT_EQ(g_itemUnderEdit, a);
+    EXPECT_EQ(ItemUnderEdit(), a);
     MenuCommand(IDM_EDIT_ITEM);
-    ASSERT_NE(g_itemDialog, nullptr);
+    ASSERT_NE(ItemDialogWindow(), nullptr);
     SelectRow(1);
     OnItemRowClick();
-    EXPECT_EQ(g_itemUnderEdit, a);
-    SendMessageA(g_itemDialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(ItemUnderEdit(), a);
+    SendMessageA(ItemDialogWindow(), WM_COMMAND, IDCANCEL, 0);
     OnItemRowClick();
-    EXPECT_EQ(g_itemUnderEdit, b);
+    EXPECT_EQ(ItemUnderEdit(), b);
 }
 
 }  // namespace

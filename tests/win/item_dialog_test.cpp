@@ -8,14 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "dialogs/item_dialog.h"
-#include "link/server_mirror.h"
-#include "link/session.h"
-#include "panel/item_commands.h"
 #include "res/resource.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/panel/item_commands.h"
 
 namespace {
 
@@ -23,14 +22,14 @@ class ItemDialog : public DialogTest {
 protected:
     HWND OpenNew() {
         MenuCommand(IDM_NEW_ITEM);
-        dialog = g_itemDialog;
+        dialog = ItemDialogWindow();
         return dialog;
     }
     HWND OpenEdit(TestItem* item) {
         (void)item;
         SelectRow(0);
         MenuCommand(IDM_EDIT_ITEM);
-        dialog = g_itemDialog;
+        dialog = ItemDialogWindow();
         return dialog;
     }
     std::string Text(int id) { return WindowText(GetDlgItem(dialog, id)); }
@@ -112,7 +111,7 @@ TEST_F(ItemDialog, NewModeOpensWithItsTextsAndDefaults) {
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     ASSERT_NE(OpenNew(), nullptr);
-    HFONT font = g_headingFont;
+    HFONT font = HeadingFont();
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(
         reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)),
@@ -126,7 +125,7 @@ TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     EXPECT_LT(lf.lfHeight, 0);
     Cancel();
     ASSERT_NE(OpenNew(), nullptr);
-    EXPECT_EQ(g_headingFont, font) << "reused by every later opening";
+    EXPECT_EQ(HeadingFont(), font) << "reused by every later opening";
 }
 
 TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {
@@ -145,7 +144,7 @@ TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {
     expected.config = FullConfig();
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 }
 
 TEST_F(ItemDialog, APingNeedsOnlyANameAndAHost) {
@@ -200,7 +199,7 @@ TEST_F(ItemDialog, EachRefusalShowsInTheHeadingInRedAndKeepsTheDialogOpen) {
         Save();
         EXPECT_EQ(Text(IDC_ITEM_HEADING), f.message);
         EXPECT_TRUE(IsWindow(dialog));
-        EXPECT_EQ(g_itemDialog, dialog);
+        EXPECT_EQ(ItemDialogWindow(), dialog);
         const Colours c = StaticColours(IDC_ITEM_HEADING);
         EXPECT_EQ(c.text, RGB(255, 51, 0)) << f.message;
         EXPECT_EQ(c.bkMode, TRANSPARENT);
@@ -283,7 +282,7 @@ TEST_F(ItemDialog, SaveAfterTheItemWasDeletedSendsTheEditForTheRememberedId) {
     expected.config.timeout = 3;
     expected.config.retries = 3;
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(expected));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
 }
 
 TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
@@ -292,11 +291,11 @@ TEST_F(ItemDialog, CancelAndTheCloseBoxSendNothing) {
     Set(IDC_ITEM_HOST, "h");
     Cancel();
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
     ASSERT_NE(OpenNew(), nullptr);
     SendMessageA(dialog, WM_CLOSE, 0, 0);  // the system posts Cancel for it
     EXPECT_TRUE(PumpMessages(2000, [this] { return !IsWindow(dialog); }));
-    EXPECT_EQ(g_itemDialog, nullptr);
+    EXPECT_EQ(ItemDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
 }
 

@@ -15,14 +15,17 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/dpi.h"
+#include "app/main_window.h"
 #include "app_harness.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "dialogs/settings_dialog.h"
-#include "link/session.h"
-#include "panel/item_commands.h"
 #include "res/resource.h"
+#include "ui/common/dpi.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 
@@ -71,9 +74,8 @@ public:
             << "the prefix has no Marlett: the title-bar buttons would be drawn as letters";
         if (dpi != USER_DEFAULT_SCREEN_DPI)
             return;
-        g_instance = GetModuleHandleA(nullptr);
-        HWND dialog = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONNECT), nullptr,
-                                         InertDialogProc, 0);
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONNECT),
+                                         nullptr, InertDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
         const SIZE units = BaseUnits(dialog);
         DestroyWindow(dialog);
@@ -252,26 +254,26 @@ protected:
 
 TEST_F(ConnectedLayout, TestItemDialog) {
     PanelCommand(IDC_PANEL_NEW_ITEM);
-    CheckWindow(g_itemDialog);
+    CheckWindow(ItemDialogWindow());
 }
 
 TEST_F(ConnectedLayout, BothSettingsPages) {
     g_settingsAvailable = 1;
     MenuCommand(IDM_SETTINGS);
-    ASSERT_NE(g_settingsDialog, nullptr);
-    CheckWindow(g_settingsDialog);  // the General page
-    HWND tree = GetDlgItem(g_settingsDialog, IDC_SETTINGS_TREE);
+    ASSERT_NE(SettingsDialogWindow(), nullptr);
+    CheckWindow(SettingsDialogWindow());  // the General page
+    HWND tree = GetDlgItem(SettingsDialogWindow(), IDC_SETTINGS_TREE);
     HTREEITEM general = TreeView_GetChild(tree, TreeView_GetRoot(tree));
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(TreeView_GetNextSibling(tree, general)));
-    EXPECT_EQ(WindowText(GetDlgItem(g_settingsDialog, IDC_SETTINGS_TITLE)), "Email Settings");
-    CheckWindow(g_settingsDialog);
+    EXPECT_EQ(WindowText(GetDlgItem(SettingsDialogWindow(), IDC_SETTINGS_TITLE)), "Email Settings");
+    CheckWindow(SettingsDialogWindow());
     g_settingsAvailable = 0;
 }
 
 TEST_F(ConnectedLayout, AboutBox) {
     MenuCommand(IDM_ABOUT);
-    CheckWindow(g_aboutBox);
+    CheckWindow(AboutBoxWindow());
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/app.h"
 #include "res/resource.h"
+#include "ui/panel/panel_windows.h"
 
 int RowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

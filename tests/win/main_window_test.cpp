@@ -9,15 +9,21 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/dpi.h"
+#include "app/main_window.h"
 #include "app_harness.h"
-#include "link/session.h"
+#include "core/session/session.h"
 #include "list_reader.h"
-#include "panel/item_commands.h"
-#include "panel/monitor_panel.h"
-#include "panel/tray_icon.h"
 #include "res/resource.h"
+#include "ui/common/dpi.h"
+#include "ui/common/main_messages.h"
+#include "ui/common/window_ops.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/item_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
+#include "ui/tray/tray_icon.h"
 
 namespace {
 
@@ -74,7 +80,7 @@ TEST_F(MainWindow, FollowsAChangeOfDpi) {
 
 // The notification icon's menu, walked by its texts.
 TEST_F(MainWindow, NotificationIconMenuBringsTheWindowBackSwitchesAlertsOffAndQuits) {
-    HMENU menu = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(MenuTexts(GetSubMenu(menu, 0)), "Open Quorvex Client | Show Alerts | - | Quit");
     HWND tray = FindThreadWindow("", QX_TRAY_WINDOW_CLASS);
@@ -170,9 +176,9 @@ TEST_F(MainWindow, DestroyPostsQuitWithCodeZeroAndReleasesSharedObjects) {
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
-    EXPECT_EQ(g_whiteBrush, nullptr);
-    EXPECT_EQ(g_titleFont, nullptr);
-    EXPECT_EQ(g_headingFont, nullptr);
+    EXPECT_EQ(WhiteBrush(), nullptr);
+    EXPECT_EQ(TitleFont(), nullptr);
+    EXPECT_EQ(HeadingFont(), nullptr);
 }
 
 TEST_F(MainWindow, CloseDestroysWithoutAsking) {

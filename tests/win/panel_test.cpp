@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app_harness.h"
-#include "link/server_lists.h"
-#include "link/wire.h"
-#include "panel/event_depth.h"
-#include "panel/monitor_panel.h"
+#include "core/mirror/server_lists.h"
+#include "core/wire/wire.h"
 #include "res/resource.h"
+#include "ui/panel/event_depth.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "link/server_messages.h"
-#include "link/wire.h"
+#include "core/session/server_messages.h"
+#include "core/wire/wire.h"
 
 inline Pkt Notice(uint32_t code, uint32_t itemId) {
     Pkt p;

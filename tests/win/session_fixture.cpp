@@ -1,9 +1,9 @@
 #include "session_fixture.h"
 
-#include "app/app.h"
+#include "app/main_window.h"
 #include "app_harness.h"
-#include "link/client_config.h"
-#include "link/session.h"
+#include "core/session/client_config.h"
+#include "core/session/session.h"
 #include "list_reader.h"
 #include "res/resource.h"
 

@@ -10,14 +10,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/app.h"
 #include "app_harness.h"
-#include "link/session.h"
+#include "core/session/session.h"
 #include "list_reader.h"
-#include "panel/monitor_panel.h"
 #include "refserver.h"
-#include "session_fixture.h"
 #include "res/resource.h"
+#include "session_fixture.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
+#include "core/session/session.h"
 #include "dialog_harness.h"
-#include "dialogs/settings_dialog.h"
-#include "link/session.h"
-#include "panel/item_commands.h"
 #include "res/resource.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/dialogs/settings_pages.h"
+#include "ui/panel/item_commands.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ protected:
 
     HWND Open() {
         MenuCommand(IDM_SETTINGS);
-        frame = g_settingsDialog;
+        frame = SettingsDialogWindow();
         tree = GetDlgItem(frame, IDC_SETTINGS_TREE);
         return frame;
     }
@@ -76,8 +76,8 @@ protected:
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     }
     std::string Title() { return WindowText(GetDlgItem(frame, IDC_SETTINGS_TITLE)); }
-    std::string Field(int id) { return WindowText(GetDlgItem(g_settingsPage, id)); }
-    void SetField(int id, const char* text) { SetDlgItemTextA(g_settingsPage, id, text); }
+    std::string Field(int id) { return WindowText(GetDlgItem(ShownSettingsPage(), id)); }
+    void SetField(int id, const char* text) { SetDlgItemTextA(ShownSettingsPage(), id, text); }
 
     HWND frame = nullptr;
     HWND tree = nullptr;
@@ -96,10 +96,10 @@ TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
     EXPECT_EQ(TreeView_GetSelection(tree), general);
 
     EXPECT_EQ(Title(), "General Settings");
-    ASSERT_NE(g_settingsPage, nullptr);
-    EXPECT_EQ(GetParent(g_settingsPage), frame);
+    ASSERT_NE(ShownSettingsPage(), nullptr);
+    EXPECT_EQ(GetParent(ShownSettingsPage()), frame);
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "2111");
-    EXPECT_EQ(FieldKind(GetDlgItem(g_settingsPage, IDC_GENERAL_GUI_PORT)), "digits");
+    EXPECT_EQ(FieldKind(GetDlgItem(ShownSettingsPage(), IDC_GENERAL_GUI_PORT)), "digits");
     EXPECT_EQ(ShownTexts(frame), (std::vector<std::string>{
                                      "Quorvex Server Configuration", "Cancel", "General Settings",
                                      "Save", "Server Port Number (to listen for GUI client)"}));
@@ -107,7 +107,7 @@ TEST_F(Settings, OpensExpandedOnTheGeneralPage) {
 
     // The page lies beside the tree and below the title.
     RECT page, beside, above;
-    GetWindowRect(g_settingsPage, &page);
+    GetWindowRect(ShownSettingsPage(), &page);
     GetWindowRect(tree, &beside);
     GetWindowRect(GetDlgItem(frame, IDC_SETTINGS_TITLE), &above);
     EXPECT_GE(page.left, beside.right);
@@ -124,7 +124,7 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
     EXPECT_EQ(Field(IDC_EMAIL_USER), "mon");
     EXPECT_EQ(Field(IDC_EMAIL_PASSWORD), "s3cret");
     EXPECT_EQ(Field(IDC_EMAIL_SMTP_PORT), "25");
-    EXPECT_EQ(IsDlgButtonChecked(g_settingsPage, IDC_EMAIL_AUTH), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(ShownSettingsPage(), IDC_EMAIL_AUTH), BST_CHECKED);
     EXPECT_EQ(ShownTexts(frame),
               (std::vector<std::string>{
                   "Quorvex Server Configuration", "Administrator's email address:", "Cancel",
@@ -136,15 +136,15 @@ TEST_F(Settings, EmailPageShowsTheMailSettings) {
         {IDC_EMAIL_SMTP_SERVER, "text", 79},     {IDC_EMAIL_USER, "text", 79},
         {IDC_EMAIL_PASSWORD, "hidden text", 79}, {IDC_EMAIL_SMTP_PORT, "digits", 5},
         {IDC_EMAIL_AUTH, "check box", 0}};
-    ExpectFields(g_settingsPage, fields);
+    ExpectFields(ShownSettingsPage(), fields);
 }
 
 TEST_F(Settings, SelectingConfigurationKeepsPageAndTitle) {
     ASSERT_NE(Open(), nullptr);
     Select("Email");
-    HWND page = g_settingsPage;
+    HWND page = ShownSettingsPage();
     Select("Configuration");
-    EXPECT_EQ(g_settingsPage, page);
+    EXPECT_EQ(ShownSettingsPage(), page);
     EXPECT_TRUE(IsWindow(page));
     EXPECT_EQ(Title(), "Email Settings");
 }
@@ -155,7 +155,7 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     Select("Email");  // the General page writes back as it goes
     SetField(IDC_EMAIL_SMTP_SERVER, "mail.new");
     SetField(IDC_EMAIL_SMTP_PORT, "99999");
-    CheckDlgButton(g_settingsPage, IDC_EMAIL_AUTH, BST_UNCHECKED);
+    CheckDlgButton(ShownSettingsPage(), IDC_EMAIL_AUTH, BST_UNCHECKED);
     SetField(IDC_EMAIL_USER, "");
     Select("General");
     EXPECT_EQ(Field(IDC_GENERAL_GUI_PORT), "4464") << "reloaded from the copy";
@@ -177,8 +177,8 @@ TEST_F(Settings, SaveSendsTheEditedCopyWrittenBackByEveryPage) {
     EXPECT_EQ(g_capture.sentFrames[0], FrameOf(&expected, sizeof expected));
 
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
-    EXPECT_EQ(g_settingsPage, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
+    EXPECT_EQ(ShownSettingsPage(), nullptr);
 }
 
 TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
@@ -188,7 +188,7 @@ TEST_F(Settings, CancelSendsNothingButTheEditsStay) {
     ASSERT_TRUE(Click(frame, "Cancel"));
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_STREQ(g_settingsCopy.adminEmail, "other@example.org");
 
     ASSERT_NE(Open(), nullptr);
@@ -201,7 +201,7 @@ TEST_F(Settings, TheCloseBoxCancels) {
     SetField(IDC_GENERAL_GUI_PORT, "3000");
     SendMessageA(frame, WM_CLOSE, 0, 0);  // the system posts Cancel for it
     EXPECT_TRUE(PumpMessages(2000, [this] { return !IsWindow(frame); }));
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_EQ(g_settingsCopy.guiPort, 3000);
 }
@@ -213,7 +213,7 @@ TEST_F(Settings, SaveWithoutAConnectionSendsNothingAndKeepsTheEdits) {
     ASSERT_TRUE(Click(frame, "Save"));
     EXPECT_TRUE(g_capture.sentFrames.empty());
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogWindow(), nullptr);
     EXPECT_EQ(g_settingsCopy.guiPort, 2200);
 }
 
@@ -224,7 +224,7 @@ TEST_F(Settings, PageTitleIsOnTheWhiteBrush) {
         SendMessageA(frame, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                      reinterpret_cast<LPARAM>(GetDlgItem(frame, IDC_SETTINGS_TITLE))));
     DeleteDC(dc);
-    EXPECT_EQ(brush, g_whiteBrush);
+    EXPECT_EQ(brush, WhiteBrush());
 }
 
 }  // namespace

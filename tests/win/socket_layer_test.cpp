@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "net/address.h"
+#include "core/sockets/address.h"
 #include "net_harness.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app.h"
 #include "app_harness.h"
 #include "list_reader.h"
-#include "panel/list_batch.h"
-#include "panel/status_log.h"
 #include "res/resource.h"
+#include "ui/panel/list_batch.h"
+#include "ui/panel/panel_windows.h"
+#include "ui/panel/status_log.h"
 
 namespace {
 

@@ -4,15 +4,16 @@
 // reports.
 #include <string>
 
-#include "app/app.h"
+#include "core/session/session.h"
+#include "core/session/status_report.h"
 #include "link/server_transport.h"
-#include "link/session.h"
-#include "link/status_report.h"
 #include "list_reader.h"
 #include "net_harness.h"
-#include "panel/monitor_panel.h"
-#include "panel/status_log.h"
 #include "res/resource.h"
+#include "ui/common/window_ops.h"
+#include "ui/panel/monitor_panel.h"
+#include "ui/panel/panel_windows.h"
+#include "ui/panel/status_log.h"
 
 namespace {
 
@@ -20,9 +21,8 @@ class TransportTest : public NetTest {
 protected:
     void SetUp() override {
         NetTest::SetUp();
-        g_instance = GetModuleHandleA(nullptr);
-        g_monitorPanel =
-            OpenModelessDialog(g_instance, window_, MonitorPanelProc, IDD_MONITOR_PANEL);
+        g_monitorPanel = OpenModelessDialog(GetModuleHandleA(nullptr), window_, MonitorPanelProc,
+                                            IDD_MONITOR_PANEL);
         ASSERT_NE(g_monitorPanel, nullptr);
         SetStatusReporter(LogStatus);  // as the program registers it at start-up
         logLinesBefore_ = LogLineCount();

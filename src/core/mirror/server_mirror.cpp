@@ -1,0 +1,206 @@
+// The server mirror's records and tables. Every allocation goes through the
+// record memory (so a test can make it fail) and every failure undoes what
+// the operation had done, so a message either changes the mirror whole or
+// not at all.
+#include "core/mirror/server_mirror.h"
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+#include "core/mirror/item_index.h"
+#include "core/mirror/item_state.h"
+#include "core/mirror/record_memory.h"
+
+namespace {
+
+// A row of the test items list: the TestItem the row's lParam points to,
+// and the text its Status column shows (the server's own after a status
+// notice, "Started", "Stopped", or the text of the flags).
+struct ItemRecord {
+    TestItem item;  // first, so a TestItem* is its record's address
+    char status[sizeof(Pkt::text) + 1];
+};
+
+const MirrorView* g_view;
+ItemIndex g_items;
+ItemCounts g_counts;
+std::deque<EventRecord*, RefusableAllocator<EventRecord*, MEMORY_EVENT_TABLE>> g_events;
+
+ItemRecord* RecordOf(TestItem* item) {
+    return reinterpret_cast<ItemRecord*>(item);
+}
+
+void SetStatusText(ItemRecord* record, const char* text) {
+    CopyFieldText(record->status, sizeof record->status, text, sizeof record->status - 1);
+}
+
+bool ShowAppended(MirrorList list, size_t row, const void* record, int scroll) {
+    return g_view == nullptr || g_view->rowAppended == nullptr ||
+           g_view->rowAppended(list, row, record, scroll != 0);
+}
+
+void TellCleared(MirrorList list) {
+    if (g_view != nullptr && g_view->cleared != nullptr)
+        g_view->cleared(list);
+}
+
+}  // namespace
+
+void SetMirrorView(const MirrorView* view) {
+    g_view = view;
+}
+
+TestItem* NewTestItem() {
+    return static_cast<TestItem*>(AllocateRecord(MEMORY_TEST_ITEM, sizeof(ItemRecord)));
+}
+
+bool AddItemRow(TestItem* item, int scroll) {
+    if (!g_items.Add(item)) {
+        ReleaseRecord(item);
+        return false;
+    }
+    SetStatusText(RecordOf(item), ItemStatusText(item->started, item->up));
+    const ItemState state = ItemStateOf(item->started, item->up);
+    g_counts.Change(ItemState::None, state);
+    const size_t row = g_items.Size() - 1;
+    if (!ShowAppended(MirrorList::Items, row, item, scroll)) {
+        g_counts.Change(state, ItemState::None);
+        g_items.Remove(item);
+        ReleaseRecord(item);
+        return false;
+    }
+    return true;
+}
+
+TestItem* FindItemRow(uint32_t itemId, size_t* row) {
+    TestItem* item = g_items.First(itemId);
+    if (item != nullptr)
+        *row = static_cast<size_t>(g_items.RowOf(item));
+    return item;
+}
+
+void SetItemState(size_t row, uint32_t started, uint32_t up, const char* statusText,
+                  bool statusNotice) {
+    TestItem* item = g_items.At(row);
+    if (item == nullptr)
+        return;
+    const ItemChange change = {item->started, item->up, statusNotice};
+    item->started = started;
+    item->up = up;
+    SetStatusText(RecordOf(item), statusText != nullptr ? statusText : ItemStatusText(started, up));
+    g_counts.Change(ItemStateOf(change.oldStarted, change.oldUp), ItemStateOf(started, up));
+    if (g_view != nullptr && g_view->rowChanged != nullptr)
+        g_view->rowChanged(MirrorList::Items, row, change);
+}
+
+void RefreshItemRow(size_t row) {
+    if (const TestItem* item = g_items.At(row))
+        SetItemState(row, item->started, item->up, nullptr, false);
+}
+
+void DeleteItemRow(size_t row) {
+    TestItem* item = g_items.At(row);
+    if (item == nullptr)
+        return;
+    g_counts.Change(ItemStateOf(item->started, item->up), ItemState::None);
+    if (g_view != nullptr && g_view->rowRemoved != nullptr)
+        g_view->rowRemoved(MirrorList::Items, row);
+    g_items.Remove(item);
+    ReleaseRecord(item);
+}
+
+void ClearItemRows() {
+    g_counts.Clear();
+    TellCleared(MirrorList::Items);
+    for (size_t row = 0; row < g_items.Size(); ++row)
+        ReleaseRecord(g_items.At(row));
+    g_items.Clear();
+}
+
+bool AddEventRow(const EventRecord& event, int scroll) {
+    auto* copy = static_cast<EventRecord*>(CopyRecord(MEMORY_EVENT_COPY, &event, sizeof event));
+    if (copy == nullptr)
+        return false;
+    try {
+        g_events.push_back(copy);
+    } catch (const std::bad_alloc&) {
+        ReleaseRecord(copy);
+        return false;
+    }
+    if (!ShowAppended(MirrorList::Events, g_events.size() - 1, copy, scroll)) {
+        g_events.pop_back();
+        ReleaseRecord(copy);
+        return false;
+    }
+    return true;
+}
+
+void ClearEventRows() {
+    TellCleared(MirrorList::Events);
+    for (EventRecord* copy : g_events)
+        ReleaseRecord(copy);
+    g_events.clear();
+}
+
+size_t MirrorRows(MirrorList list) {
+    return list == MirrorList::Items ? g_items.Size() : g_events.size();
+}
+
+const TestItem* MirrorItem(size_t row) {
+    return g_items.At(row);
+}
+
+const EventRecord* MirrorEvent(size_t row) {
+    return row < g_events.size() ? g_events[row] : nullptr;
+}
+
+const ItemCounts& MirrorItemCounts() {
+    return g_counts;
+}
+
+void MirrorCellText(MirrorList list, size_t row, int column, char* out, size_t size) {
+    if (size == 0)
+        return;
+    out[0] = '\0';
+    if (list == MirrorList::Items) {
+        TestItem* item = g_items.At(row);
+        if (item == nullptr)
+            return;
+        switch (column) {
+        case ITEM_NAME_COLUMN:
+            CopyFieldText(out, size, item->config.name, sizeof item->config.name);
+            break;
+        case ITEM_HOST_COLUMN:
+            CopyFieldText(out, size, item->config.host, sizeof item->config.host);
+            break;
+        case ITEM_TYPE_COLUMN: {
+            const char* type = TestTypeText(item->config.testType);
+            CopyFieldText(out, size, type, std::strlen(type));
+            break;
+        }
+        case ITEM_PORT_COLUMN: {
+            char port[8];
+            std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(item->config.port));
+            CopyFieldText(out, size, port, sizeof port);
+            break;
+        }
+        case ITEM_STATUS_COLUMN: {
+            const ItemRecord* record = RecordOf(item);
+            CopyFieldText(out, size, record->status, sizeof record->status);
+            break;
+        }
+        }
+        return;
+    }
+    const EventRecord* event = MirrorEvent(row);
+    if (event == nullptr)
+        return;
+    switch (column) {
+    case 0: CopyFieldText(out, size, event->date, sizeof event->date); break;
+    case 1: CopyFieldText(out, size, event->time, sizeof event->time); break;
+    case 2: CopyFieldText(out, size, event->itemName, sizeof event->itemName); break;
+    case 3: CopyFieldText(out, size, event->host, sizeof event->host); break;
+    case 4: CopyFieldText(out, size, event->text, sizeof event->text); break;
+    }
+}

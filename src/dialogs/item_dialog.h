@@ -1,7 +1,0 @@
-// The test item dialog (template 111): creates a new test item or edits the
-// configuration of an existing one, and sends it to the server on Save.
-#pragma once
-
-#include <windows.h>
-
-INT_PTR CALLBACK TestItemDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,213 @@
+// The monitor panel's dialog procedure: builds the three list views, the
+// button icons and the depth selector when it opens, routes its buttons to
+// the item commands and the connection, and answers the lists' custom draw
+// and their requests for cell texts.
+#include "ui/panel/monitor_panel.h"
+
+#include "core/session/client_config.h"
+#include "core/session/session.h"
+#include "link/server_connection.h"
+#include "res/resource.h"
+#include "ui/common/dpi.h"
+#include "ui/common/main_messages.h"
+#include "ui/common/window_ops.h"
+#include "ui/panel/custom_draw.h"
+#include "ui/panel/event_depth.h"
+#include "ui/panel/item_commands.h"
+#include "ui/panel/list_batch.h"
+#include "ui/panel/panel_windows.h"
+#include "ui/panel/server_lists_view.h"
+#include "ui/panel/status_log.h"
+
+namespace {
+
+// One image list per button, kept for the life of the process (replaced
+// when the panel's DPI changes).
+HIMAGELIST s_buttonImages[7];
+
+// The DPI that the column widths and button images were made for.
+UINT s_panelDpi = USER_DEFAULT_SCREEN_DPI;
+
+// Every button shows one of the program's own icons.
+struct ButtonIcon {
+    int buttonId;
+    int iconId;
+};
+const ButtonIcon kButtonIcons[] = {
+    {IDC_PANEL_CONNECT, IDI_CONNECT},       {IDC_PANEL_NEW_ITEM, IDI_APP},
+    {IDC_PANEL_EDIT_ITEM, IDI_EDIT_ITEM},   {IDC_PANEL_DELETE_ITEM, IDI_DELETE_ITEM},
+    {IDC_PANEL_START_TEST, IDI_START_TEST}, {IDC_PANEL_STOP_TEST, IDI_STOP_TEST},
+    {IDC_PANEL_SETTINGS, IDI_SETTINGS},
+};
+static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] ==
+                  sizeof s_buttonImages / sizeof s_buttonImages[0],
+              "one image list per button");
+
+// Column tables: titles in 40-byte slots, widths in pixels at 96 DPI, formats.
+// The titles are not const because a list-view column takes non-const text.
+char szDevs[5][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
+const int clen[5] = {210, 230, 90, 60, 80};
+const int fmt1[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
+
+char szEvs[5][40] = {"Date", "Time", "Test Item", "Hostname", "Event Text"};
+const int clen2[5] = {100, 100, 180, 145, 145};
+const int fmt2[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT};
+
+char szEvls[2][40] = {"Timestamp", "Event text"};
+const int clen3[2] = {140, 530};
+const int fmt3[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
+
+// Icons at the small icon size of the panel's DPI; each icon file carries
+// frames from 16 to 64 pixels, and the nearest one is taken.
+void SetUpButtonIcons(HWND dialog, UINT dpi) {
+    const int size = SmallIconSize(dpi);
+    for (size_t i = 0; i < sizeof kButtonIcons / sizeof kButtonIcons[0]; ++i) {
+        const ButtonIcon& row = kButtonIcons[i];
+        HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 4, 4);
+        HIMAGELIST previous = s_buttonImages[i];
+        s_buttonImages[i] = list;
+        ImageList_SetBkColor(list, GetSysColor(COLOR_WINDOW));
+        BUTTON_IMAGELIST images = {list, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+        SendDlgItemMessageA(dialog, row.buttonId, BCM_SETIMAGELIST, 0,
+                            reinterpret_cast<LPARAM>(&images));
+        HICON icon = static_cast<HICON>(LoadImageA(InstanceOf(dialog), MAKEINTRESOURCEA(row.iconId),
+                                                   IMAGE_ICON, size, size, 0));
+        ImageList_ReplaceIcon(list, -1, icon);  // the list keeps a copy
+        if (icon != nullptr)
+            DestroyIcon(icon);
+        if (previous != nullptr)
+            ImageList_Destroy(previous);
+    }
+}
+
+void SetUpColumns(HWND list, UINT dpi, char (*titles)[40], const int* widths, const int* formats,
+                  int count, bool gridLines) {
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = formats[i];
+        column.cx = ScaleForDpi(widths[i], dpi);
+        column.pszText = titles[i];
+        column.iSubItem = i;
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    const DWORD styles = LVS_EX_FULLROWSELECT | (gridLines ? LVS_EX_GRIDLINES : 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+    FindPanelWindows(dialog);
+    s_panelDpi = WindowDpi(dialog);
+    SetUpButtonIcons(dialog, s_panelDpi);
+    SetUpColumns(g_itemsList, s_panelDpi, szDevs, clen, fmt1, 5, true);
+    SetUpColumns(g_eventsList, s_panelDpi, szEvs, clen2, fmt2, 5, false);
+    SetUpColumns(g_statusLog, s_panelDpi, szEvls, clen3, fmt3, 2, false);
+    FillEventDepth(dialog);
+
+    char errorText[CONFIG_ERROR_TEXT] = "";
+    if (!ReadClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, errorText))
+        LogStatus(errorText);
+
+    // The connect dialog is about to open; the button comes back when it closes.
+    EnableWindow(GetDlgItem(dialog, IDC_PANEL_CONNECT), FALSE);
+    PostMessageA(GetParent(dialog), WM_SHOW_CONNECT, 0, 0);
+    return TRUE;
+}
+
+void OnConnectButton(HWND dialog) {
+    switch (g_connectionState) {
+    case CONN_DISCONNECTED:
+        EnableWindow(GetDlgItem(dialog, IDC_PANEL_CONNECT), FALSE);
+        PostMessageA(GetParent(dialog), WM_SHOW_CONNECT, 0, 0);
+        break;
+    case CONN_CONNECTED: DisconnectFromServer(); break;
+    default: break;  // an attempt is under way
+    }
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+    if (LOWORD(wParam) == IDC_PANEL_CONNECT)
+        OnConnectButton(dialog);
+    else
+        RunButtonCommand(LOWORD(wParam));
+    return FALSE;
+}
+
+// A dialog procedure hands a WM_NOTIFY result back through DWLP_MSGRESULT.
+INT_PTR ReturnNotifyResult(HWND dialog, LRESULT result) {
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    switch (wParam) {
+    case IDC_PANEL_ITEMS:
+        switch (header->code) {
+        case NM_CUSTOMDRAW:
+            return ReturnNotifyResult(
+                dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        case LVN_GETDISPINFOA:
+            AnswerCellText(MirrorList::Items, reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            break;
+        case NM_DBLCLK: CmdEditItem(); break;
+        case NM_CLICK: OnItemRowClick(); break;
+        default: break;
+        }
+        break;
+    case IDC_PANEL_EVENTS:
+        switch (header->code) {
+        case NM_CUSTOMDRAW:
+            return ReturnNotifyResult(
+                dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        case LVN_GETDISPINFOA:
+            AnswerCellText(MirrorList::Events, reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            break;
+        default: break;
+        }
+        break;
+    default: break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_COMMAND: return OnCommand(dialog, wParam);
+    case WM_NOTIFY: return OnNotify(dialog, wParam, lParam);
+    case WM_DESTROY:
+        ThawLists();
+        ForgetPanelWindows();
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+void SetConnectButton(const char* caption, bool enabled) {
+    HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
+    if (caption != nullptr)
+        SetWindowTextA(button, caption);
+    EnableWindow(button, enabled ? TRUE : FALSE);
+}
+
+void ScalePanelForDpi(UINT dpi) {
+    if (g_monitorPanel == nullptr || dpi == 0 || dpi == s_panelDpi)
+        return;
+    // Widths the user has dragged keep their proportion.
+    const int lists[] = {IDC_PANEL_ITEMS, IDC_PANEL_EVENTS, IDC_PANEL_STATUS_LOG};
+    for (int id : lists) {
+        HWND list = GetDlgItem(g_monitorPanel, id);
+        HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+        const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, i,
+                         MulDiv(width, static_cast<int>(dpi), static_cast<int>(s_panelDpi)));
+        }
+    }
+    SetUpButtonIcons(g_monitorPanel, dpi);
+    s_panelDpi = dpi;
+}
