@@ -14,15 +14,16 @@ HWND ListOf(MirrorList list) {
     return list == MirrorList::Items ? g_itemsList : g_eventsList;
 }
 
-bool OnRowAppended(MirrorList which, size_t, const void* record, bool scroll) {
+bool OnRowAppended(MirrorList which, size_t row, const void* record, bool scroll) {
     HWND list = ListOf(which);
     FreezeList(list);
     // Rows go after the last row whatever the list's size (an insert
     // position of 65535 would land in the middle of a list that already
-    // holds more rows).
+    // holds more rows). The list holds every row of the mirror, so the
+    // mirror's row number is the list's count: no need to ask the list.
     LVITEMA lvi = {};
     lvi.mask = LVIF_TEXT | LVIF_PARAM;
-    lvi.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    lvi.iItem = static_cast<int>(row);
     lvi.pszText = LPSTR_TEXTCALLBACKA;
     lvi.lParam = reinterpret_cast<LPARAM>(record);
     if (SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi)) < 0)
