@@ -200,6 +200,7 @@ void DeleteGdiObject(HGDIOBJ* object) {
 }
 
 LRESULT OnDestroy() {
+    LeaveListRowsToTheProcess();
     ClearServerLists();
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_whiteBrush));
     DeleteGdiObject(reinterpret_cast<HGDIOBJ*>(&g_headingFont));

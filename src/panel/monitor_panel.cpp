@@ -6,6 +6,8 @@
 // procedure, before the dialog manager.
 #include "panel/monitor_panel.h"
 
+#include <initializer_list>
+
 #include "app/app.h"
 #include "app/dpi.h"
 #include "link/client_config.h"
@@ -236,4 +238,10 @@ void ScalePanelForDpi(UINT dpi) {
     }
     SetUpButtonIcons(g_monitorPanel, dpi);
     s_panelDpi = dpi;
+}
+
+void LeaveListRowsToTheProcess() {
+    for (HWND list : {g_itemsList, g_eventsList, g_statusLog})
+        if (list != nullptr)
+            SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
 }

@@ -49,8 +49,23 @@ void OnRowRemoved(MirrorList which, size_t row) {
         TrayItemsChanged();
 }
 
+// Any two rows compare as out of order.
+int CALLBACK AlwaysAfter(LPARAM, LPARAM, LPARAM) {
+    return 1;
+}
+
 void OnCleared(MirrorList which) {
-    SendMessageA(ListOf(which), LVM_DELETEALLITEMS, 0, 0);
+    HWND list = ListOf(which);
+    // Under Wine a list view keeps a second table of its rows, in the order
+    // they were inserted, and looks each row it deletes up in it from the
+    // start, while it empties itself from the last row up: n rows cost n²/2
+    // steps of that search (2.4 s for 50,000 rows). Wine's sort, given rows
+    // that are all out of order, reverses them, and then each row deleted is
+    // found first in that table; what remains is moving the table down, which
+    // costs less than half as much. Elsewhere the order of rows that are
+    // about to go does not matter.
+    SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(AlwaysAfter));
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (which == MirrorList::Items)
         TrayItemsChanged();
     ThawLists();  // an emptied list draws at once, and no timer outlives the lists
