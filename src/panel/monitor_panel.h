@@ -23,7 +23,7 @@ void ScalePanelForDpi(UINT dpi);
 
 // The program is ending: the three lists' rows go with the process. Under
 // Wine a list view that is emptied or destroyed deletes its rows one by one
-// and looks each up in a table of all of them, minutes for 400,000 rows;
-// without their list-view window procedure the lists are destroyed as plain
-// windows, and nothing reads the rows again.
+// and looks each up in a table of all of them, half a minute for 400,000
+// rows; without their list-view window procedure the lists are destroyed as
+// plain windows, and nothing reads the rows again.
 void LeaveListRowsToTheProcess();
