@@ -10,6 +10,10 @@
 //   status_log_lines_per_s.N, events_rows_per_s.N  40,000 logged responses, then 40,000 events
 //   bytes_per_row_1k_items_400k_events.N,          1,000 items + 400,000 events: memory, and
 //   big_flood_us_per_row.N, us_per_row_rise.N      time per row against that of the sync
+//   clear_client_ms.N, big_clear_client_ms.N       Disconnect pressed after either sync: until
+//                                                  the emptied lists let the client answer
+//   log_quit_client_ms.N                           closing the client with 40,000 events and
+//                                                  30,000 log lines, until the process ends
 // and once: alerts_on/off_client_cpu (a fifth of the items flapping, "Show
 // Alerts" on and off in turns) and the floor's spread over the runs.
 // The client is the shipped program with its main window shown, as a user
@@ -21,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,11 +70,15 @@ bool StartReader(Reader reader, const RefServer& server, PROCESS_INFORMATION* pi
     return PostMessageA(window, WM_FLOOR_CONNECT, 0, 0) != 0;
 }
 
-void StopReader(Reader reader, PROCESS_INFORMATION* pi) {
+// Returns the client's quit time (WM_CLOSE to the end of its process), else -1.
+double StopReader(Reader reader, PROCESS_INFORMATION* pi) {
+    double quitMs = -1;
     if (pi->hProcess == nullptr)
-        return;
+        return quitMs;
     if (reader == Reader::Client) {
-        StopClientProcess(pi);
+        const DWORD start = GetTickCount();
+        if (StopClientProcess(pi) != -1)  // -1: killed after 20 s
+            quitMs = GetTickCount() - start;
     } else {
         if (HWND window = FindWindowA(QX_FLOOR_WINDOW_CLASS, nullptr))
             PostMessageA(window, WM_CLOSE, 0, 0);
@@ -79,6 +88,7 @@ void StopReader(Reader reader, PROCESS_INFORMATION* pi) {
         CloseHandle(pi->hProcess);
     }
     *pi = {};
+    return quitMs;
 }
 
 // One reader against one flood, timed from the server's accept to the
@@ -93,7 +103,30 @@ struct FloodRun {
     ProcFigures atFence;          // the reader once the fence is echoed
     long acksSent = -1;           // acknowledgements the server sent and got back unchanged,
     long acksVerified = -1;       // counted when the reader has gone
+    double quitMs = -1;           // the client's: from WM_CLOSE to the end of its process
 };
+
+// The client's main window.
+HWND ClientWindow() {
+    return FindWindowA(" ", "Quorvex Client");
+}
+
+// Presses Disconnect in the client's panel and times how long the client
+// takes to answer again: the emptying of both lists (the status log keeps
+// its lines). -1 when it did not answer within ten minutes.
+double DisconnectMs() {
+    HWND main = ClientWindow();
+    HWND button = main ? PanelControl(main, IDC_PANEL_CONNECT) : nullptr;
+    if (button == nullptr)
+        return -1;
+    const DWORD start = GetTickCount();
+    PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(IDC_PANEL_CONNECT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    DWORD_PTR answer;
+    if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &answer))
+        return -1;
+    return GetTickCount() - start;
+}
 
 double CpuMs(const ProcFigures& from, const ProcFigures& to) {
     return from.cpuSeconds < 0 || to.cpuSeconds < 0 ? -1 : 1000 * (to.cpuSeconds - from.cpuSeconds);
@@ -115,9 +148,12 @@ double OthersCpuMs(const Figures& from, const Figures& to) {
     return 1000 * (to.machineBusySeconds - from.machineBusySeconds) - ours;
 }
 
-// With `running`, the reader is left running there for the caller to stop.
+// With `running`, the reader is left running there for the caller to stop;
+// else `whileRunning` (if any) runs once the fence is echoed and the figures read,
+// before the reader is stopped.
 FloodRun RunFlood(Reader reader, const std::string& flood, RefServer* server,
-                  PROCESS_INFORMATION* running = nullptr) {
+                  PROCESS_INFORMATION* running = nullptr,
+                  const std::function<void()>& whileRunning = nullptr) {
     FloodRun run;
     if (!server->Start("", {"--flood " + flood, "-q"})) {
         std::fprintf(stderr, "%s\n", server->Error().c_str());
@@ -145,7 +181,9 @@ FloodRun RunFlood(Reader reader, const std::string& flood, RefServer* server,
         *running = pi;
         return run;
     }
-    StopReader(reader, &pi);
+    if (whileRunning)
+        whileRunning();
+    run.quitMs = StopReader(reader, &pi);
     WaitFor([&] { return ServerCount(*server, "acks: ", "sent=") >= 0; }, 20000);
     run.acksSent = ServerCount(*server, "acks: ", "sent=");
     run.acksVerified = ServerCount(*server, "acks: ", "verified=");
@@ -254,9 +292,11 @@ std::vector<double> SyncRuns(int runs) {
     for (int n = 1; n <= runs; ++n) {
         const double emptyMb = Part("flood") ? EmptyClientMb(n) : -1;
         FloodRun client;
+        double clearMs = -1;
         {
             RefServer server;
-            client = RunFlood(Reader::Client, flood, &server);
+            client = RunFlood(Reader::Client, flood, &server, nullptr,
+                              [&] { clearMs = Part("flood") ? DisconnectMs() : -1; });
         }
         clientMs.push_back(client.ms);
         if (Part("flood")) {
@@ -271,6 +311,7 @@ std::vector<double> SyncRuns(int runs) {
             Print("flood_ratio", n, "%.2f x", Ratio(client.ms, floor.ms));
             Print("flood_client_peak_memory", n, "%.1f MB", client.atFence.peakMb);
             Print(rowsName, n, "%.0f B", BytesPerRow(client, emptyMb, items + events));
+            Print("clear_client_ms", n, "%.0f ms", clearMs);
         }
         if (Part("trace")) {
             double traceMb = -1;
@@ -393,6 +434,7 @@ void LogRuns(int runs) {
         Print("events_rows_per_s", n, "%.0f rows/s", eventsPerS);
         Print("log_client_cpu_ms", n, "%.0f ms", run.cpuMs);
         Print("log_feeder_cpu_ms", n, "%.0f ms", run.feederCpuMs);
+        Print("log_quit_client_ms", n, "%.0f ms", run.quitMs);
     }
 }
 
@@ -405,9 +447,11 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
     for (int n = 1; n <= runs; ++n) {
         const double emptyMb = EmptyClientMb(n);
         FloodRun big;
+        double clearMs = -1;
         {
             RefServer server;
-            big = RunFlood(Reader::Client, FloodSpec(items, events), &server);
+            big = RunFlood(Reader::Client, FloodSpec(items, events), &server, nullptr,
+                           [&] { clearMs = DisconnectMs(); });
         }
         const double usPerRow = big.ms >= 0 ? 1000 * big.ms / (items + events) : -1;
         const double syncUsPerRow = n <= static_cast<int>(syncMs.size()) && syncMs[n - 1] >= 0
@@ -419,6 +463,7 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         Print("big_client_memory", n, "%.1f MB", big.atFence.rssMb);
         Print(rowsName, n, "%.0f B", BytesPerRow(big, emptyMb, items + events));
         Print("big_flood_us_per_row", n, "%.1f us", usPerRow);
+        Print("big_clear_client_ms", n, "%.0f ms", clearMs);
         if (syncUsPerRow > 0) {
             Print("flood_us_per_row", n, "%.1f us", syncUsPerRow);
             Print("us_per_row_rise", n, "%+.1f %%", 100 * (Ratio(usPerRow, syncUsPerRow) - 1));

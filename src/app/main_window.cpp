@@ -196,6 +196,7 @@ void OnConnectionEnded(bool lost) {
 
 LRESULT OnDestroy() {
     g_mainWindow = nullptr;
+    LeaveListRowsToTheProcess();
     ClearServerLists();
     // The GDI objects that outlive single dialogs, each by the file that made it.
     DeleteWhiteBrush();

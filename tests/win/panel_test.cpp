@@ -199,8 +199,7 @@ EventRecord* NewEvent(const char* text) {
 }
 
 struct DrawResult {
-    LRESULT sent;     // what SendMessage returned to the list view
-    LONG_PTR stored;  // DWLP_MSGRESULT
+    LRESULT sent;  // what SendMessage returned to the list view
     COLORREF text;
     COLORREF background;
 };
@@ -216,27 +215,19 @@ DrawResult Draw(HWND list, DWORD stage, int row, int subItem) {
     draw.iSubItem = subItem;
     draw.clrText = 0x00123456;
     draw.clrTextBk = 0x00654321;
-    SetWindowLongPtrA(g_monitorPanel, DWLP_MSGRESULT, -7);
     const LRESULT sent = SendMessageA(g_monitorPanel, WM_NOTIFY, draw.nmcd.hdr.idFrom,
                                       reinterpret_cast<LPARAM>(&draw));
-    return {sent, GetWindowLongPtrA(g_monitorPanel, DWLP_MSGRESULT), draw.clrText, draw.clrTextBk};
+    return {sent, draw.clrText, draw.clrTextBk};
 }
 
 TEST_F(Panel, CustomDrawAsksForItemsThenSubitemsOfBothLists) {
     for (HWND list : {g_itemsList, g_eventsList}) {
         AddRow(list, list == g_itemsList ? static_cast<void*>(NewItem(1, 1)) : NewEvent("Up"));
-        DrawResult r = Draw(list, CDDS_PREPAINT, 0, 0);
-        EXPECT_EQ(r.sent, CDRF_NOTIFYITEMDRAW);
-        EXPECT_EQ(r.stored, CDRF_NOTIFYITEMDRAW);
-        r = Draw(list, CDDS_ITEMPREPAINT, 0, 0);
-        EXPECT_EQ(r.stored, CDRF_NOTIFYSUBITEMDRAW);
-        r = Draw(list, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 4);
-        EXPECT_EQ(r.sent, CDRF_NEWFONT);
-        EXPECT_EQ(r.stored, CDRF_NEWFONT);
-        r = Draw(list, CDDS_POSTPAINT, 0, 0);
-        EXPECT_EQ(r.stored, CDRF_DODEFAULT);
-        r = Draw(list, CDDS_ITEMPOSTPAINT, 0, 0);
-        EXPECT_EQ(r.stored, CDRF_DODEFAULT);
+        EXPECT_EQ(Draw(list, CDDS_PREPAINT, 0, 0).sent, CDRF_NOTIFYITEMDRAW);
+        EXPECT_EQ(Draw(list, CDDS_ITEMPREPAINT, 0, 0).sent, CDRF_NOTIFYSUBITEMDRAW);
+        EXPECT_EQ(Draw(list, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 4).sent, CDRF_NEWFONT);
+        EXPECT_EQ(Draw(list, CDDS_POSTPAINT, 0, 0).sent, CDRF_DODEFAULT);
+        EXPECT_EQ(Draw(list, CDDS_ITEMPOSTPAINT, 0, 0).sent, CDRF_DODEFAULT);
     }
 }
 

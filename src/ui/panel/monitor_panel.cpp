@@ -1,8 +1,12 @@
 // The monitor panel's dialog procedure: builds the three list views, the
-// button icons and the depth selector when it opens, routes its buttons to
-// the item commands and the connection, and answers the lists' custom draw
-// and their requests for cell texts.
+// button icons and the depth selector when it opens, and routes its buttons
+// to the item commands and the connection. The lists' notifications that
+// come with every row and every painted cell (custom draw, requests for cell
+// texts, rows inserted and deleted) are answered in the panel's window
+// procedure, before the dialog manager.
 #include "ui/panel/monitor_panel.h"
+
+#include <initializer_list>
 
 #include "core/session/client_config.h"
 #include "core/session/session.h"
@@ -95,8 +99,53 @@ void SetUpColumns(HWND list, UINT dpi, char (*titles)[40], const int* widths, co
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
 }
 
+// The window procedure the dialog manager gave the panel.
+WNDPROC s_dialogWindowProc;
+
+// The lists' notifications that come with every row added or deleted and
+// every cell painted; true when `result` is the answer. Answered before the
+// dialog manager, which under Wine costs a few calls into the window system
+// for each message it hands to a dialog procedure, and a request to the
+// wineserver each time a result goes through DWLP_MSGRESULT.
+bool AnswerListNotice(WPARAM id, NMHDR* header, LRESULT* result) {
+    *result = 0;
+    if (id != IDC_PANEL_ITEMS && id != IDC_PANEL_EVENTS && id != IDC_PANEL_STATUS_LOG)
+        return false;
+    switch (header->code) {
+    case LVN_INSERTITEM:
+    case LVN_DELETEITEM: return true;
+    case LVN_DELETEALLITEMS:
+        *result = TRUE;  // no LVN_DELETEITEM for each row: the records are the mirror's
+        return true;
+    default: break;
+    }
+    if (id == IDC_PANEL_STATUS_LOG)
+        return false;
+    const MirrorList list = id == IDC_PANEL_ITEMS ? MirrorList::Items : MirrorList::Events;
+    switch (header->code) {
+    case NM_CUSTOMDRAW: {
+        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+        *result = list == MirrorList::Items ? ItemListCustomDraw(draw) : EventListCustomDraw(draw);
+        return true;
+    }
+    case LVN_GETDISPINFOA:
+        AnswerCellText(list, reinterpret_cast<NMLVDISPINFOA*>(header));
+        return true;
+    default: return false;
+    }
+}
+
+LRESULT CALLBACK PanelWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result;
+    if (message == WM_NOTIFY && AnswerListNotice(wParam, reinterpret_cast<NMHDR*>(lParam), &result))
+        return result;
+    return CallWindowProcA(s_dialogWindowProc, dialog, message, wParam, lParam);
+}
+
 INT_PTR OnInitDialog(HWND dialog) {
     FindPanelWindows(dialog);
+    s_dialogWindowProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelWindowProc)));
     s_panelDpi = WindowDpi(dialog);
     SetUpButtonIcons(dialog, s_panelDpi);
     SetUpColumns(g_itemsList, s_panelDpi, szDevs, clen, fmt1, 5, true);
@@ -133,40 +182,14 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     return FALSE;
 }
 
-// A dialog procedure hands a WM_NOTIFY result back through DWLP_MSGRESULT.
-INT_PTR ReturnNotifyResult(HWND dialog, LRESULT result) {
-    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
-    return TRUE;
-}
-
-INT_PTR OnNotify(HWND dialog, WPARAM wParam, LPARAM lParam) {
+INT_PTR OnNotify(WPARAM wParam, LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    switch (wParam) {
-    case IDC_PANEL_ITEMS:
+    if (wParam == IDC_PANEL_ITEMS) {
         switch (header->code) {
-        case NM_CUSTOMDRAW:
-            return ReturnNotifyResult(
-                dialog, ItemListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
-        case LVN_GETDISPINFOA:
-            AnswerCellText(MirrorList::Items, reinterpret_cast<NMLVDISPINFOA*>(lParam));
-            break;
         case NM_DBLCLK: CmdEditItem(); break;
         case NM_CLICK: OnItemRowClick(); break;
         default: break;
         }
-        break;
-    case IDC_PANEL_EVENTS:
-        switch (header->code) {
-        case NM_CUSTOMDRAW:
-            return ReturnNotifyResult(
-                dialog, EventListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
-        case LVN_GETDISPINFOA:
-            AnswerCellText(MirrorList::Events, reinterpret_cast<NMLVDISPINFOA*>(lParam));
-            break;
-        default: break;
-        }
-        break;
-    default: break;
     }
     return FALSE;
 }
@@ -177,7 +200,7 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);
-    case WM_NOTIFY: return OnNotify(dialog, wParam, lParam);
+    case WM_NOTIFY: return OnNotify(wParam, lParam);
     case WM_DESTROY:
         ThawLists();
         ForgetPanelWindows();
@@ -210,4 +233,10 @@ void ScalePanelForDpi(UINT dpi) {
     }
     SetUpButtonIcons(g_monitorPanel, dpi);
     s_panelDpi = dpi;
+}
+
+void LeaveListRowsToTheProcess() {
+    for (HWND list : {g_itemsList, g_eventsList, g_statusLog})
+        if (list != nullptr)
+            SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
 }
