@@ -267,6 +267,9 @@ TEST_F(Panel, EventRowsAreColouredOnlyByExactDownAndUp) {
         {"down", 0},
         {"Down ", 0},
         {"UP", 0},
+        {" Up", 0},
+        {"Upper", 0},
+        {"Dow", 0},
         {"", 0},
         {"Host is Down", 0},
     };
