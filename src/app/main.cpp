@@ -35,7 +35,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // navigation.
     HACCEL accelerators = LoadAcceleratorsA(instance, nullptr);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0)) {
+    for (;;) {
+        ResumeReadsAfterInput();  // a receive put off for input and painting
+        if (!GetMessageA(&msg, nullptr, 0, 0))
+            break;
         if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

@@ -52,6 +52,15 @@ int SocketStartup(HWND notifyWindow);
 void SocketCleanup();
 void SocketDispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
+// Reading yields to the person: once a stretch of receiving has lasted
+// READ_SLICE_MS while input, painting or a timer waits, the next receive is
+// put off until they have been served. The message loop calls this before it
+// waits for its next message: a receive put off goes on as soon as nothing of
+// the sort waits (inside a modal loop, a menu's or a message box's, a timer
+// of the layer's window resumes it instead).
+constexpr DWORD READ_SLICE_MS = 50;
+void ResumeReadsAfterInput();
+
 // Copies bytes into the connection's send queue (as many as fit) and posts
 // WM_SOCKET_SEND. *queued receives the count stored; a full queue is not an error.
 int SocketQueueSend(int32_t index, const void* data, int32_t length, uint32_t* queued);

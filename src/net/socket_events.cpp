@@ -18,7 +18,54 @@ bool StillSame(const SocketEntry* e, uint32_t generation) {
     return g_socketLayer.started && e->inUse && e->generation == generation;
 }
 
-void OnRead(SocketEntry* e) {
+// While the server keeps sending, every turn of the message loop finds a
+// WM_SOCKET_EVENT waiting, and posted messages come before input, painting
+// and timers: a long synchronisation would leave clicks unanswered and the
+// lists undrawn (their redraw waits for a timer) until it ended. So a
+// stretch of receiving lasts READ_SLICE_MS at most while any of those wait;
+// then the next receive is put off. Winsock posts no new FD_READ until the
+// socket is read again, so nothing is lost or read twice, and each receive
+// still takes one chunk. The loop resumes the receive once input and
+// painting have been served (ResumeReadsAfterInput); inside a modal loop
+// this timer does, as timers come after input and painting there too.
+constexpr UINT_PTR READS_AFTER_INPUT_TIMER = 0x7000;  // below the send retries' ids
+
+DWORD g_stretchStart;  // when the current stretch of receiving began
+bool g_readsPutOff;    // some entry's receive waits for READS_AFTER_INPUT_TIMER
+DWORD g_putOffAt;
+
+bool PersonWaits() {
+    return HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) != 0;
+}
+
+void ResumePutOffReads();
+
+void CALLBACK ReadsAfterInputTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    ResumePutOffReads();
+}
+
+// True when the entry's next receive has to wait (and now does).
+bool PutOffForInput(SocketEntry* e) {
+    const DWORD now = GetTickCount();
+    if (now - g_stretchStart < READ_SLICE_MS)
+        return false;
+    if (!PersonWaits()) {
+        g_stretchStart = now;
+        return false;
+    }
+    e->readPutOff = 1;
+    if (!g_readsPutOff) {
+        g_readsPutOff = true;
+        g_putOffAt = now;
+        // Without the timer the loop alone resumes; the message of any
+        // other entry does not wait for it.
+        SetTimer(g_socketLayer.window, READS_AFTER_INPUT_TIMER, USER_TIMER_MINIMUM,
+                 ReadsAfterInputTimerProc);
+    }
+    return true;
+}
+
+void Receive(SocketEntry* e) {
     if (e->entryState != ENTRY_OPEN || e->recvBuffer == nullptr)
         return;
     // One receive per notification: Winsock posts FD_READ again while bytes wait.
@@ -32,13 +79,14 @@ void OnRead(SocketEntry* e) {
     ReleaseAndNotify(e, SOCK_EVENT_CLOSED);
 }
 
-void OnClose(SocketEntry* e) {
-    if (e->entryState != ENTRY_OPEN)
-        return;
-    // FD_CLOSE may overtake the peer's last bytes: deliver what is still
-    // waiting, in chunks as FD_READ would, before the entry goes.
+// FD_CLOSE may overtake the peer's last bytes: what is still waiting is
+// delivered in chunks, as FD_READ would deliver it, before the entry goes.
+// Those bytes yield to the person as any others do.
+void DrainClosed(SocketEntry* e) {
     const uint32_t generation = e->generation;
     while (StillSame(e, generation) && e->recvBuffer != nullptr) {
+        if (PutOffForInput(e))
+            return;
         const int n = recvfrom(e->sock, e->recvBuffer, RECEIVE_CHUNK, 0, nullptr, nullptr);
         if (n <= 0)
             break;
@@ -46,6 +94,39 @@ void OnClose(SocketEntry* e) {
     }
     if (StillSame(e, generation))
         ReleaseAndNotify(e, SOCK_EVENT_CLOSED);
+}
+
+void ResumePutOffReads() {
+    if (!g_readsPutOff)
+        return;
+    g_readsPutOff = false;
+    KillTimer(g_socketLayer.window, READS_AFTER_INPUT_TIMER);
+    g_stretchStart = GetTickCount();
+    for (int i = 0; g_socketLayer.started && i < SOCKET_TABLE_SIZE; ++i) {
+        SocketEntry* e = &g_socketLayer.table[i];
+        if (!e->inUse || !e->readPutOff)
+            continue;
+        e->readPutOff = 0;
+        if (e->peerClosed)
+            DrainClosed(e);
+        else
+            Receive(e);
+    }
+}
+
+void OnRead(SocketEntry* e) {
+    // A receive put off, or bytes left after FD_CLOSE, are read by their resumption.
+    if (e->readPutOff || e->peerClosed || PutOffForInput(e))
+        return;
+    Receive(e);
+}
+
+void OnClose(SocketEntry* e) {
+    if (e->entryState != ENTRY_OPEN || e->peerClosed)
+        return;
+    e->peerClosed = 1;
+    if (!e->readPutOff)
+        DrainClosed(e);
 }
 
 void OnConnect(SocketEntry* e, int error) {
@@ -98,6 +179,16 @@ void OnAccept(SocketEntry* listener, int error) {
 }
 
 }  // namespace
+
+void ResumeReadsAfterInput() {
+    if (!g_readsPutOff)
+        return;
+    // Served, or at most one slice of waiting: a window that never stops
+    // asking to be painted cannot stop the reading.
+    if (PersonWaits() && GetTickCount() - g_putOffAt < READ_SLICE_MS)
+        return;
+    ResumePutOffReads();
+}
 
 void SocketDispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!g_socketLayer.started)

@@ -107,6 +107,8 @@ void ReleaseEntry(SocketEntry* entry, bool close) {
     entry->writeWatched = 0;
     entry->writeWaiting = 0;
     entry->pumpPosted = 0;
+    entry->readPutOff = 0;
+    entry->peerClosed = 0;
     ++entry->generation;
 }
 

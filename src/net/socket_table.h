@@ -38,6 +38,8 @@ struct SocketEntry {
     uint32_t writeWaiting;  // the pump stopped on a refused send and waits for FD_WRITE
     uint32_t generation;    // bumped at every release, so loops notice a reused entry
     uint32_t pumpPosted;    // a WM_SOCKET_SEND for this entry is waiting in the queue
+    uint32_t readPutOff;    // its next receive waits until input and painting are served
+    uint32_t peerClosed;    // FD_CLOSE came: what is still waiting is read, then it goes
 };
 
 struct SocketLayer {

@@ -8,13 +8,17 @@ namespace {
 
 // A stream of notices repaints each list at most ten times a second; a
 // single change still shows without a delay anyone could see. The panel's
-// only timer: the main window's are the socket layer's (send_queue.cpp), the
-// notification icon's window has its own (tray_icon.cpp).
+// other timer takes emptied lists down (retired_lists.cpp); the main
+// window's are the socket layer's (socket_events.cpp, send_queue.cpp), the
+// notification icon's window has its own (tray_icon.cpp). Under a stream of
+// the server's bytes this timer still comes, as the receive yields to
+// timers too (net/socket.h).
 constexpr UINT_PTR LIST_REDRAW_TIMER = 1;
 constexpr UINT LIST_REDRAW_DELAY_MS = 100;
 
 // The lists frozen in this batch (or scrolled later); a slot is free again
-// once its list draws. There are three lists.
+// once its list draws. There are three lists, and a fresh one may take an
+// emptied list's place while the batch runs.
 struct FrozenList {
     HWND list;
     bool scrollToEnd;
@@ -129,7 +133,7 @@ bool FreezeList(HWND list) {
         return false;
     FrozenList* slot = SlotOf(g_frozen, list);
     if (slot == nullptr)
-        return false;  // cannot happen with three lists; the list just draws as it goes
+        return false;  // cannot happen with four slots; the list just draws as it goes
     if (slot->list == nullptr) {
         SendMessageA(list, WM_SETREDRAW, FALSE, 0);
         slot->list = list;
@@ -169,6 +173,18 @@ void ShowLastRow(HWND list) {
         return;
     }
     ScrollToLastRow(list);
+}
+
+void ForgetList(HWND list) {
+    for (FrozenList& f : g_frozen)
+        if (f.list == list)
+            f = FrozenList{};
+    for (ChangedRows& c : g_changed)
+        if (c.list == list)
+            c = ChangedRows{};
+    for (Screen& s : g_screen)
+        if (s.list == list)
+            s = Screen{};
 }
 
 void ThawLists() {

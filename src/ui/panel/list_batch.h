@@ -33,6 +33,10 @@ void RedrawRow(HWND list, int row);
 // draws again inside one (only the last scroll matters).
 void ShowLastRow(HWND list);
 
+// The list is about to be taken down (retired_lists.h): it is dropped from
+// the batch without being drawn again.
+void ForgetList(HWND list);
+
 // Lets every frozen list draw now, with its pending scroll, redraws the
 // changed rows, and stops the timer (a list that was emptied draws at once;
 // the panel calls it when it is destroyed, so no timer outlives the lists).

@@ -20,6 +20,7 @@
 #include "ui/panel/item_commands.h"
 #include "ui/panel/list_batch.h"
 #include "ui/panel/panel_windows.h"
+#include "ui/panel/retired_lists.h"
 #include "ui/panel/server_lists_view.h"
 #include "ui/panel/status_log.h"
 
@@ -109,7 +110,8 @@ WNDPROC s_dialogWindowProc;
 // wineserver each time a result goes through DWLP_MSGRESULT.
 bool AnswerListNotice(WPARAM id, NMHDR* header, LRESULT* result) {
     *result = 0;
-    if (id != IDC_PANEL_ITEMS && id != IDC_PANEL_EVENTS && id != IDC_PANEL_STATUS_LOG)
+    if (id != IDC_PANEL_ITEMS && id != IDC_PANEL_EVENTS && id != IDC_PANEL_STATUS_LOG &&
+        id != RETIRED_LIST_ID)
         return false;
     switch (header->code) {
     case LVN_INSERTITEM:
@@ -119,7 +121,7 @@ bool AnswerListNotice(WPARAM id, NMHDR* header, LRESULT* result) {
         return true;
     default: break;
     }
-    if (id == IDC_PANEL_STATUS_LOG)
+    if (id == IDC_PANEL_STATUS_LOG || id == RETIRED_LIST_ID)
         return false;
     const MirrorList list = id == IDC_PANEL_ITEMS ? MirrorList::Items : MirrorList::Events;
     switch (header->code) {
@@ -203,6 +205,7 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_NOTIFY: return OnNotify(wParam, lParam);
     case WM_DESTROY:
         ThawLists();
+        LeaveRetiredRowsToTheProcess();
         ForgetPanelWindows();
         return FALSE;
     default: return FALSE;

@@ -1,5 +1,7 @@
 #include "ui/panel/panel_windows.h"
 
+#include <initializer_list>
+
 #include "res/resource.h"
 
 HWND g_monitorPanel;
@@ -12,6 +14,12 @@ void FindPanelWindows(HWND panel) {
     g_itemsList = GetDlgItem(panel, IDC_PANEL_ITEMS);
     g_eventsList = GetDlgItem(panel, IDC_PANEL_EVENTS);
     g_statusLog = GetDlgItem(panel, IDC_PANEL_STATUS_LOG);
+}
+
+void ReplacePanelList(HWND old, HWND fresh) {
+    for (HWND* list : {&g_itemsList, &g_eventsList, &g_statusLog})
+        if (*list == old)
+            *list = fresh;
 }
 
 void ForgetPanelWindows() {

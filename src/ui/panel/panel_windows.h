@@ -15,3 +15,6 @@ extern HWND g_statusLog;     // status log (1037)
 // At the panel's WM_INITDIALOG and at its WM_DESTROY.
 void FindPanelWindows(HWND panel);
 void ForgetPanelWindows();
+
+// A fresh list took the place of `old` (retired_lists.h).
+void ReplacePanelList(HWND old, HWND fresh);

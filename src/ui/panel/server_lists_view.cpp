@@ -6,6 +6,7 @@
 
 #include "ui/panel/list_batch.h"
 #include "ui/panel/panel_windows.h"
+#include "ui/panel/retired_lists.h"
 #include "ui/tray/tray_icon.h"
 
 namespace {
@@ -57,6 +58,16 @@ int CALLBACK AlwaysAfter(LPARAM, LPARAM, LPARAM) {
 
 void OnCleared(MirrorList which) {
     HWND list = ListOf(which);
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > EMPTY_IN_PLACE_ROWS) {
+        ForgetList(list);
+        if (HWND fresh = RetireList(list)) {
+            ReplacePanelList(list, fresh);
+            if (which == MirrorList::Items)
+                TrayItemsChanged();
+            ThawLists();
+            return;
+        }
+    }
     // Under Wine a list view keeps a second table of its rows, in the order
     // they were inserted, and looks each row it deletes up in it from the
     // start, while it empties itself from the last row up: n rows cost n²/2
