@@ -19,17 +19,18 @@ HWND g_retired[8];
 HWND g_timerWindow;
 
 // Rows deleted between looks at the clock.
-constexpr int ROWS_BETWEEN_LOOKS = 16;
+constexpr int ROWS_BETWEEN_LOOKS = 8;
 
-int CALLBACK AlwaysAfter(LPARAM, LPARAM, LPARAM) {
-    return 1;
-}
-
-// False once the slice is used up.
+// False once the slice is used up. The first row goes first: its entry
+// heads that second table, so what each deletion costs is moving both
+// tables down, not a search (deleting from the end searches the whole
+// table each time, twice as costly; sorting the rows the other way round
+// first would cost seconds in one piece).
 bool TakeDownRows(HWND list, DWORD start) {
     int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     while (rows > EMPTY_IN_PLACE_ROWS) {
-        SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(--rows), 0);
+        SendMessageA(list, LVM_DELETEITEM, 0, 0);
+        --rows;
         if (rows % ROWS_BETWEEN_LOOKS == 0 && GetTickCount() - start >= ROWS_SLICE_MS)
             return false;
     }
@@ -107,10 +108,6 @@ HWND RetireList(HWND list) {
     SetWindowLongPtrA(list, GWLP_ID, RETIRED_LIST_ID);
     if (hadFocus)
         SetFocus(fresh);
-    // Wine's sort, given rows that are all out of order, reverses them; then
-    // each row deleted from the end is the first of that second table, and
-    // what is left is moving the table down, less than half the cost.
-    SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(AlwaysAfter));
     *slot = list;
     if (g_timerWindow == nullptr &&
         SetTimer(g_monitorPanel, RETIRED_ROWS_TIMER, USER_TIMER_MINIMUM, RetiredRowsTimerProc))
