@@ -21,6 +21,7 @@
 #include "core/session/client_config.h"
 #include "core/session/frame_io.h"
 #include "core/session/server_messages.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "link/server_connection.h"
 #include "list_reader.h"
@@ -291,11 +292,12 @@ TEST_F(DispatchTest, SettingsResponseIsStoredWhole) {
     cfg.param = 42;
     cfg.guiPort = 2111;
     std::strcpy(cfg.smtpServer, "mail.example");
-    g_settingsAvailable = 0;
+    ForgetServerSettings();
     const int logLines = LogLineCount();
     Deliver(&cfg, sizeof cfg);
-    EXPECT_EQ(g_settingsAvailable, 1u);
-    EXPECT_EQ(0, std::memcmp(&g_settingsCopy, &cfg, sizeof cfg));
+    EXPECT_TRUE(ServerSettingsAvailable());
+    const Cfg stored = ServerSettings();
+    EXPECT_EQ(0, std::memcmp(&stored, &cfg, sizeof cfg));
     EXPECT_EQ(LogLineCount(), logLines);
 }
 
@@ -473,10 +475,10 @@ TEST_F(DispatchTest, RowsTheListRefusesAreDroppedWithTheirLine) {
 TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
     Deliver(Item(14, "a", 1, 1));
     Deliver(Event(CODE_EVENTS, "a", "Up"));
-    g_settingsAvailable = 1;
+    StoreServerSettings(Cfg{});
     ServerSocketCallback(1, SOCK_EVENT_CLOSED, 0, 0, 0);
     EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
-    EXPECT_EQ(g_settingsAvailable, 0u);
+    EXPECT_FALSE(ServerSettingsAvailable());
     EXPECT_EQ(RowCount(g_itemsList), 0);
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "Server connection closed");

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app_harness.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "list_reader.h"
 #include "refserver.h"
@@ -61,9 +62,9 @@ TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
     pkt.param = 1;  // "This Month"
     EXPECT_EQ(frames[2], FrameHex(&pkt, sizeof pkt));
     // The server's settings answer arrived on this connection.
-    EXPECT_TRUE(PumpMessages(5000, [] { return g_settingsAvailable != 0; }));
-    EXPECT_EQ(g_settingsCopy.kind, 1u);
-    EXPECT_EQ(g_settingsCopy.code, 9u);
+    EXPECT_TRUE(PumpMessages(5000, [] { return ServerSettingsAvailable(); }));
+    EXPECT_EQ(ServerSettings().kind, 1u);
+    EXPECT_EQ(ServerSettings().code, 9u);
 
     // The confirmed port is written back when the dialog closes.
     std::ifstream again("quorvex.ini", std::ios::binary);

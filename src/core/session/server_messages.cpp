@@ -11,7 +11,7 @@
 
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"
-#include "core/session/session.h"
+#include "core/session/server_settings.h"
 #include "core/session/status_report.h"
 
 namespace {
@@ -93,10 +93,12 @@ void OnResponse(const Pkt& pkt, const uint8_t* payload, size_t length) {
     case CODE_ITEM_DELETE:
     case CODE_ITEM_START:
     case CODE_ITEM_STOP: OnItemResponse(pkt); break;
-    case CODE_SETTINGS_GET:
-        DecodeRecord(&g_settingsCopy, sizeof g_settingsCopy, payload, length);
-        g_settingsAvailable = 1;
+    case CODE_SETTINGS_GET: {
+        Cfg settings;
+        DecodeRecord(&settings, sizeof settings, payload, length);
+        StoreServerSettings(settings);
         break;
+    }
     }
 }
 

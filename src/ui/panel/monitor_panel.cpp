@@ -184,13 +184,10 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
 
 INT_PTR OnNotify(WPARAM wParam, LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (wParam == IDC_PANEL_ITEMS) {
-        switch (header->code) {
-        case NM_DBLCLK: CmdEditItem(); break;
-        case NM_CLICK: OnItemRowClick(); break;
-        default: break;
-        }
-    }
+    // Edit Item takes the selected item itself, so a single click needs no
+    // answer: the open item dialog's item never changes under it.
+    if (wParam == IDC_PANEL_ITEMS && header->code == NM_DBLCLK)
+        CmdEditItem();
     return FALSE;
 }
 
