@@ -96,7 +96,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     EXPECT_TRUE(
         WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
     MenuCommand(IDM_STOP_TEST);
-    EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
+    EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, ITEM_STATUS_COLUMN) == "Stopped"; }));
 
     DeleteAnswering(IDYES);
     EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));

@@ -35,7 +35,7 @@
 namespace {
 
 std::string Status(int row) {
-    return CellText(g_itemsList, row, 4);
+    return CellText(g_itemsList, row, ITEM_STATUS_COLUMN);
 }
 
 // Watches the WM_SETREDRAW messages of one list: the last one decides
@@ -278,8 +278,8 @@ TEST_F(DispatchTest, AckNoticeIsEchoedByteForByteAndPlainEventsAreNot) {
     EXPECT_EQ(CellText(g_eventsList, 0, 1), "21:00:00");
     EXPECT_EQ(CellText(g_eventsList, 0, 2), "web");
     EXPECT_EQ(CellText(g_eventsList, 0, 3), "10.0.0.1");
-    EXPECT_EQ(CellText(g_eventsList, 0, 4), "Down");
-    EXPECT_EQ(CellText(g_eventsList, 1, 4), "Up");
+    EXPECT_EQ(CellText(g_eventsList, 0, EVENT_TEXT_COLUMN), "Down");
+    EXPECT_EQ(CellText(g_eventsList, 1, EVENT_TEXT_COLUMN), "Up");
     auto* copy = reinterpret_cast<EventRecord*>(RowParam(g_eventsList, 0));
     EXPECT_EQ(copy->unread[3], 0x77);  // the whole record is kept
 }
@@ -343,7 +343,7 @@ TEST_F(DispatchTest, TextsWithoutNulStopAtTheirFieldEnd) {
     Deliver(e);
     EXPECT_EQ(CellText(g_eventsList, 0, 0), std::string(16, 'E'));
     EXPECT_EQ(CellText(g_eventsList, 0, 3), std::string(86, 'E'));
-    EXPECT_EQ(CellText(g_eventsList, 0, 4), std::string(82, 'E'));
+    EXPECT_EQ(CellText(g_eventsList, 0, EVENT_TEXT_COLUMN), std::string(82, 'E'));
 }
 
 TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {

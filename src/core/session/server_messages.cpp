@@ -9,6 +9,7 @@
 // field, so a server that leaves out a NUL cannot make the client overrun.
 #include "core/session/server_messages.h"
 
+#include "core/mirror/item_state.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"
 #include "core/session/server_settings.h"
@@ -42,7 +43,7 @@ void OnItemStatus(const Pkt& pkt) {
         return;
     char text[sizeof pkt.text + 1];
     CopyFieldText(text, pkt.text);
-    SetItemState(row, 1, pkt.up, text, true);
+    SetItemState(row, STARTED_BY_STATUS_NOTICE, pkt.up, text, true);
 }
 
 // Returns false when the event could not be kept (its copy or its row).
