@@ -298,25 +298,29 @@ TEST_F(Panel, StatusLogKeepsTheListViewsOwnColours) {
     EXPECT_EQ(r.background, 0x00654321u);
 }
 
-int g_liveRecords;
+// The default heap's calloc and free, counting the records alive.
+struct CountedHeap {
+    static inline int live;
+    static void* Allocate(size_t bytes) {
+        ++live;
+        return calloc(1, bytes);
+    }
+    static void Release(void* record) {
+        live -= record != nullptr;
+        free(record);
+    }
+};
 
 TEST_F(Panel, ClearServerListsEmptiesBothListsAndFreesTheirRecordsButNotTheLog) {
-    static const RecordHeap counted = {[](size_t bytes) {
-                                           ++g_liveRecords;
-                                           return calloc(1, bytes);
-                                       },
-                                       [](void* record) {
-                                           g_liveRecords -= record != nullptr;
-                                           free(record);
-                                       }};
-    SetRecordHeap(&counted);  // the default's calloc and free, counted
+    static const RecordHeap counted = {CountedHeap::Allocate, CountedHeap::Release};
+    SetRecordHeap(&counted);
     ASSERT_TRUE(AddItemRow(NewTestItem(), 0));
     ASSERT_TRUE(AddEventRow(EventRecord{}, 1));
     LogStatus("kept");
     ClearServerLists();
     ClearServerLists();  // empty lists stay empty
     SetRecordHeap(nullptr);
-    EXPECT_EQ(g_liveRecords, 0);
+    EXPECT_EQ(CountedHeap::live, 0);
     EXPECT_EQ(RowCount(g_itemsList), 0);
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "kept");
