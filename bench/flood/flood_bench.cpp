@@ -108,7 +108,7 @@ struct FloodRun {
 
 // The client's main window.
 HWND ClientWindow() {
-    return FindWindowA(" ", "Quorvex Client");
+    return FindWindowA(QX_MAIN_WINDOW_CLASS, "Quorvex Client");
 }
 
 // Presses Disconnect in the client's panel and times how long the client

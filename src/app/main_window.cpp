@@ -116,7 +116,11 @@ LRESULT OnCreate(HWND window) {
     CenterWindow(window);
 
     // The list view, tree view and IP address classes must exist before the
-    // panel and the dialogs are created from their templates.
+    // panel and the dialogs are created from their templates. The first call
+    // asks for the date classes only, which no window here uses;
+    // InitCommonControls registers the list view and tree view, and the IP
+    // address class comes with version 6 of the common controls (the
+    // manifest's), which registers every class it has as it loads.
     INITCOMMONCONTROLSEX icc;
     icc.dwSize = 8;
     icc.dwICC = ICC_DATE_CLASSES;

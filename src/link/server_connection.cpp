@@ -4,6 +4,7 @@
 #include "core/mirror/server_lists.h"
 #include "core/session/client_config.h"
 #include "core/session/frame_io.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "core/session/status_report.h"
 
@@ -19,8 +20,8 @@ ConnectionHandlers g_handlers;
 // after it started, a receive error, or the user's Disconnect.
 //
 // Two things differ for the user's Disconnect. The settings copy: when the
-// socket layer ended the connection, settingsAvailable is cleared; the
-// user's Disconnect leaves it as it is, as nothing reads it while
+// socket layer ended the connection, the settings are forgotten; the
+// user's Disconnect leaves them available, as nothing reads it while
 // disconnected and the next connection's synchronisation clears it before
 // asking for the settings again. And the alert: only an established
 // connection that ended without the user is reported as lost.
@@ -29,7 +30,7 @@ void EndConnection(bool byUser) {
     g_connectionState = CONN_DISCONNECTED;
     ResetFrameReassembler();
     if (!byUser)
-        g_settingsAvailable = 0;
+        ForgetServerSettings();
     ReportStatus("Server connection closed");
     ClearServerLists();
     UpdateConnectButton("Connect", false);
@@ -38,6 +39,8 @@ void EndConnection(bool byUser) {
 }
 
 }  // namespace
+
+int32_t g_serverConnection = 0;
 
 void SetConnectionHandlers(const ConnectionHandlers& handlers) {
     g_handlers = handlers;

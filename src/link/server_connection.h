@@ -14,6 +14,10 @@
 // dialog stores what the user typed there first).
 void ConnectToServer();
 
+// Socket table index of the current or last server connection. Not reset when
+// the connection ends: the socket layer refuses sends on a released entry.
+extern int32_t g_serverConnection;
+
 int ServerSocketCallback(uint32_t context, uint32_t event, uint32_t value, uint32_t, uint32_t);
 
 // The Disconnect button: closes the connection and returns to the connect dialog.

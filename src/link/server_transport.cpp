@@ -3,8 +3,8 @@
 // server's reassembler out of step for the rest of the connection.
 #include "link/server_transport.h"
 
-#include "core/session/session.h"
 #include "core/session/status_report.h"
+#include "link/server_connection.h"
 #include "net/socket.h"
 
 int ServerTransportSend(const uint8_t* frame, size_t length) {

@@ -24,7 +24,9 @@
 #define IDM_ABOUT 40008
 #define IDM_USER_MANUAL 40010
 
-// Icons (all 16 x 16 and 32 x 32) and the About box logo.
+// Icons (each at 16, 20, 24, 32, 40, 48 and 64 pixels, so that small and
+// large icons are drawn, not stretched, from 100 % to 200 % display scale)
+// and the About box logo.
 #define IDI_EDIT_ITEM 117
 #define IDI_DELETE_ITEM 118
 #define IDI_START_TEST 119

@@ -22,11 +22,12 @@
 #include <functional>
 
 #include "client_process.h"
+#include "res/resource.h"
 
 namespace {
 
 HWND MainWindow() {
-    return FindWindowA(" ", "Quorvex Client");
+    return FindWindowA(QX_MAIN_WINDOW_CLASS, "Quorvex Client");
 }
 
 int PrintRect(HWND window) {

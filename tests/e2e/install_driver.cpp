@@ -24,6 +24,7 @@
 
 #include "client_process.h"
 #include "refserver.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ int Start(const char* lnk, const char* setup) {
         fprintf(stderr, "the program did not start or showed no connect dialog\n");
         return 1;
     }
-    HWND main = FindWindowA(" ", "Quorvex Client");
+    HWND main = FindWindowA(QX_MAIN_WINDOW_CLASS, "Quorvex Client");
     // "Connect" becomes "Disconnect" once the connection stands.
     const bool connected =
         WaitFor([&] { return GetWindowTextLengthA(PanelControl(main, 1036)) == 10; }, 20000);

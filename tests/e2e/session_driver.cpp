@@ -14,8 +14,10 @@
 #include <string>
 
 #include "client_process.h"
+#include "core/mirror/server_mirror.h"
 #include "core/wire/wire.h"
 #include "refserver.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -79,7 +81,7 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
     // The program runs in a directory of its own, so it writes a fresh quorvex.ini.
     PROCESS_INFORMATION pi = {};
     ASSERT_TRUE(StartClientProcess(g_exe, WinPath(server.UnixPath("")), server.Port(), &pi));
-    HWND mainWindow = FindWindowA(" ", "Quorvex Client");
+    HWND mainWindow = FindWindowA(QX_MAIN_WINDOW_CLASS, "Quorvex Client");
     ASSERT_NE(mainWindow, nullptr);
 
     HWND items = PanelControl(mainWindow, 1026);
@@ -90,11 +92,11 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
         WaitFor([&] { return server.Output().find("mark: acked") != std::string::npos; }, 20000));
     ASSERT_TRUE(WaitFor([&] { return itemRows.Rows() == 2 && eventRows.Rows() == 1; }, 5000));
     EXPECT_EQ(itemRows.Cell(0, 0), "web");
-    EXPECT_EQ(itemRows.Cell(0, 4), "Up");
+    EXPECT_EQ(itemRows.Cell(0, ITEM_STATUS_COLUMN), "Up");
     EXPECT_EQ(itemRows.Cell(1, 3), "5432");
-    EXPECT_EQ(itemRows.Cell(1, 4), "Down");
+    EXPECT_EQ(itemRows.Cell(1, ITEM_STATUS_COLUMN), "Down");
     EXPECT_EQ(eventRows.Cell(0, 2), "db");
-    EXPECT_EQ(eventRows.Cell(0, 4), "Down");
+    EXPECT_EQ(eventRows.Cell(0, EVENT_TEXT_COLUMN), "Down");
     EXPECT_EQ(GetWindowTextLengthA(PanelControl(mainWindow, 1036)), 10);  // "Disconnect"
 
     const std::vector<std::string> frames = server.RecordedFrames();
@@ -109,8 +111,8 @@ TEST(ShippedProgram, ConnectsMirrorsTheServerAndExitsCleanly) {
     PostMessageA(PanelControl(mainWindow, 1051), BM_CLICK, 0, 0);
     ASSERT_TRUE(
         WaitFor([&] { return server.Output().find("mark: changed") != std::string::npos; }, 20000));
-    ASSERT_TRUE(WaitFor([&] { return itemRows.Cell(1, 4) == "Started"; }, 5000));
-    EXPECT_EQ(itemRows.Cell(0, 4), "Down (timeout)");
+    ASSERT_TRUE(WaitFor([&] { return itemRows.Cell(1, ITEM_STATUS_COLUMN) == "Started"; }, 5000));
+    EXPECT_EQ(itemRows.Cell(0, ITEM_STATUS_COLUMN), "Down (timeout)");
     EXPECT_EQ(itemRows.Cell(0, 1), "10.0.0.1");
     EXPECT_EQ(itemRows.Cell(0, 2), "TCP");
     bool intact = false;

@@ -6,6 +6,7 @@
 #include "capture.h"
 #include "core/mirror/item_state.h"
 #include "core/session/frame_io.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "core/wire/frame.h"
 
@@ -87,9 +88,9 @@ TEST_F(SendTest, RecordTooLargeForTheBufferIsNotSent) {
 }
 
 TEST_F(SendTest, SyncSequenceSendsSettingsItemsEvents) {
-    g_settingsAvailable = 1;
+    StoreServerSettings(Cfg{});
     SendSyncSequence(DEPTH_THIS_MONTH);
-    EXPECT_EQ(g_settingsAvailable, 0u);
+    EXPECT_FALSE(ServerSettingsAvailable());
     ASSERT_EQ(g_capture.sentFrames.size(), 3u);
 
     Bytes cfg = {0x51, 0x58, 0x01, 0xA4, 0, 0, 0, 0, 9, 0, 0, 0};

@@ -69,7 +69,10 @@ TEST_F(AboutBox, OpensOnceWithItsTexts) {
     EXPECT_EQ(WindowText(web), QX_WEB_TEXT);
     EXPECT_EQ(WindowText(mail), QX_MAIL_TEXT);
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_VERSION)), "Quorvex v" QX_VERSION);
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), TitleFont());
+    LOGFONTA title = {};
+    ASSERT_NE(GetObjectA(FontOf(GetDlgItem(box, IDC_ABOUT_VERSION)), sizeof title, &title), 0);
+    EXPECT_STREQ(title.lfFaceName, "MS Sans Serif");
+    EXPECT_EQ(title.lfWeight, 600);
     EXPECT_EQ(WindowText(GetDlgItem(box, IDC_ABOUT_NOTICE)), QX_NOTICE_TEXT);
     EXPECT_NE(SendDlgItemMessageA(box, IDC_ABOUT_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0), 0)
         << "the logo is shown";

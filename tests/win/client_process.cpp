@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "res/resource.h"
+
 bool WaitFor(const std::function<bool()>& done, DWORD ms) {
     const DWORD start = GetTickCount();
     while (!done()) {
@@ -21,9 +23,9 @@ HWND WaitForFilledConnectDialog(DWORD ms) {
     WaitFor(
         [&] {
             char ip[32] = "";
-            GetDlgItemTextA(dialog, 1048, ip, sizeof ip);
+            GetDlgItemTextA(dialog, IDC_CONNECT_ADDRESS, ip, sizeof ip);
             return ip[0] != '\0' && std::strcmp(ip, "0.0.0.0") != 0 &&
-                   GetDlgItemInt(dialog, 1007, nullptr, FALSE) != 0;
+                   GetDlgItemInt(dialog, IDC_CONNECT_PORT, nullptr, FALSE) != 0;
         },
         10000);
     return dialog;
@@ -47,10 +49,10 @@ bool StartClientProcess(const std::string& exe, const std::string& dir, uint16_t
     HWND dialog = WaitForFilledConnectDialog(30000);
     if (dialog == nullptr)
         return false;
-    SetDlgItemTextA(dialog, 1007, std::to_string(port).c_str());
+    SetDlgItemTextA(dialog, IDC_CONNECT_PORT, std::to_string(port).c_str());
     if (beforeOk)
         beforeOk();
-    PostMessageA(dialog, WM_COMMAND, 1047, 0);
+    PostMessageA(dialog, WM_COMMAND, IDC_CONNECT_OK, 0);
     return true;
 }
 
@@ -69,7 +71,7 @@ long WaitForProcess(PROCESS_INFORMATION* pi, DWORD ms) {
 }
 
 long StopClientProcess(PROCESS_INFORMATION* pi) {
-    if (HWND main = FindWindowA(" ", "Quorvex Client"))
+    if (HWND main = FindWindowA(QX_MAIN_WINDOW_CLASS, "Quorvex Client"))
         PostMessageA(main, WM_CLOSE, 0, 0);
     return WaitForProcess(pi, 20000);
 }

@@ -16,6 +16,7 @@
 
 #include "app_harness.h"
 #include "capture.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "core/wire/wire.h"
 #include "list_reader.h"
@@ -28,13 +29,13 @@ protected:
     void SetUp() override {
         ASSERT_NE(StartMainWindow(), nullptr);
         g_connectionState = CONN_CONNECTED;
-        g_settingsAvailable = 1;
+        StoreServerSettings(Cfg{});
         DispatchPending();
         UseCapture(false);
     }
     void TearDown() override {
         StopMainWindow();
-        g_settingsAvailable = 0;
+        ForgetServerSettings();
     }
 };
 

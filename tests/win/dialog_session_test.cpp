@@ -15,6 +15,7 @@
 
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "dialog_harness.h"
 #include "list_reader.h"
@@ -36,8 +37,9 @@ protected:
     void Connect(const std::vector<std::string>& extra = {}) {
         StartServer("record client.hex\n", extra);
         ServerSession::Connect(server.Port());
-        ASSERT_TRUE(PumpMessages(
-            10000, [] { return g_connectionState == CONN_CONNECTED && g_settingsAvailable; }));
+        ASSERT_TRUE(PumpMessages(10000, [] {
+            return g_connectionState == CONN_CONNECTED && ServerSettingsAvailable();
+        }));
     }
 
     bool WaitFor(const std::function<bool()>& done) { return PumpMessages(10000, done); }
@@ -94,7 +96,7 @@ TEST_F(DialogSession, NewEditStartStopAndDeleteAnItem) {
     EXPECT_TRUE(
         WaitFor([&] { return LogContains("Test item " + std::to_string(id) + " started"); }));
     MenuCommand(IDM_STOP_TEST);
-    EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, 4) == "Stopped"; }));
+    EXPECT_TRUE(WaitFor([] { return CellText(g_itemsList, 0, ITEM_STATUS_COLUMN) == "Stopped"; }));
 
     DeleteAnswering(IDYES);
     EXPECT_TRUE(WaitFor([] { return RowCount(g_itemsList) == 0; }));
@@ -122,7 +124,7 @@ TEST_F(DialogSession, AFailedDeleteLeavesTheRowAndIsLogged) {
 
 TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     Connect();
-    const Cfg received = g_settingsCopy;
+    const Cfg received = ServerSettings();
 
     MenuCommand(IDM_SETTINGS);
     HWND frame = SettingsDialogWindow();
@@ -151,7 +153,7 @@ TEST_F(DialogSession, SettingsSaveReachesTheServerAndCancelSendsNothing) {
     ASSERT_NE(SettingsDialogWindow(), nullptr);
     SetDlgItemTextA(ShownSettingsPage(), IDC_GENERAL_GUI_PORT, "2112");
     ASSERT_TRUE(Click(SettingsDialogWindow(), "Cancel"));
-    EXPECT_EQ(g_settingsCopy.guiPort, 2112);
+    EXPECT_EQ(ServerSettings().guiPort, 2112);
     SendDlgItemMessageA(g_monitorPanel, IDC_PANEL_DEPTH, CB_SETCURSEL, 0, 0);
     ASSERT_TRUE(Click(g_monitorPanel, "Reload Events"));
     frames = WaitForFrames(5);

@@ -23,6 +23,7 @@
 #include "core/session/client_config.h"
 #include "core/session/frame_io.h"
 #include "core/session/server_messages.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "link/server_connection.h"
 #include "list_reader.h"
@@ -37,7 +38,7 @@
 namespace {
 
 std::string Status(int row) {
-    return CellText(g_itemsList, row, 4);
+    return CellText(g_itemsList, row, ITEM_STATUS_COLUMN);
 }
 
 // Watches the WM_SETREDRAW messages of one list: the last one decides
@@ -280,8 +281,8 @@ TEST_F(DispatchTest, AckNoticeIsEchoedByteForByteAndPlainEventsAreNot) {
     EXPECT_EQ(CellText(g_eventsList, 0, 1), "21:00:00");
     EXPECT_EQ(CellText(g_eventsList, 0, 2), "web");
     EXPECT_EQ(CellText(g_eventsList, 0, 3), "10.0.0.1");
-    EXPECT_EQ(CellText(g_eventsList, 0, 4), "Down");
-    EXPECT_EQ(CellText(g_eventsList, 1, 4), "Up");
+    EXPECT_EQ(CellText(g_eventsList, 0, EVENT_TEXT_COLUMN), "Down");
+    EXPECT_EQ(CellText(g_eventsList, 1, EVENT_TEXT_COLUMN), "Up");
     auto* copy = reinterpret_cast<EventRecord*>(RowParam(g_eventsList, 0));
     EXPECT_EQ(copy->unread[3], 0x77);  // the whole record is kept
 }
@@ -294,11 +295,12 @@ TEST_F(DispatchTest, SettingsResponseIsStoredWhole) {
     cfg.param = 42;
     cfg.guiPort = 2111;
     std::strcpy(cfg.smtpServer, "mail.example");
-    g_settingsAvailable = 0;
+    ForgetServerSettings();
     const int logLines = LogLineCount();
     Deliver(&cfg, sizeof cfg);
-    EXPECT_EQ(g_settingsAvailable, 1u);
-    EXPECT_EQ(0, std::memcmp(&g_settingsCopy, &cfg, sizeof cfg));
+    EXPECT_TRUE(ServerSettingsAvailable());
+    const Cfg stored = ServerSettings();
+    EXPECT_EQ(0, std::memcmp(&stored, &cfg, sizeof cfg));
     EXPECT_EQ(LogLineCount(), logLines);
 }
 
@@ -344,7 +346,7 @@ TEST_F(DispatchTest, TextsWithoutNulStopAtTheirFieldEnd) {
     Deliver(e);
     EXPECT_EQ(CellText(g_eventsList, 0, 0), std::string(16, 'E'));
     EXPECT_EQ(CellText(g_eventsList, 0, 3), std::string(86, 'E'));
-    EXPECT_EQ(CellText(g_eventsList, 0, 4), std::string(82, 'E'));
+    EXPECT_EQ(CellText(g_eventsList, 0, EVENT_TEXT_COLUMN), std::string(82, 'E'));
 }
 
 TEST_F(DispatchTest, ShortPayloadsReadAsZeroFilledRecords) {
@@ -476,10 +478,10 @@ TEST_F(DispatchTest, RowsTheListRefusesAreDroppedWithTheirLine) {
 TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
     Deliver(Item(14, "a", 1, 1));
     Deliver(Event(CODE_EVENTS, "a", "Up"));
-    g_settingsAvailable = 1;
+    StoreServerSettings(Cfg{});
     ServerSocketCallback(1, SOCK_EVENT_CLOSED, 0, 0, 0);
     EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_DISCONNECTED));
-    EXPECT_EQ(g_settingsAvailable, 0u);
+    EXPECT_FALSE(ServerSettingsAvailable());
     EXPECT_EQ(RowCount(g_itemsList), 0);
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "Server connection closed");

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app_harness.h"
 #include "core/mirror/server_mirror.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "dialog_harness.h"
 #include "res/resource.h"
@@ -250,11 +251,11 @@ TEST_F(Commands, ReloadEventsEmptiesTheListAndSendsTheDepth) {
 }
 
 TEST_F(Commands, SettingsWaitForTheServersSettings) {
-    g_settingsAvailable = 0;
+    ForgetServerSettings();
     MenuCommand(IDM_SETTINGS);
     EXPECT_EQ(LastLogLine(), "Quorvex Server, configuration unavailable");
     EXPECT_EQ(SettingsDialogWindow(), nullptr);
-    g_settingsAvailable = 1;
+    StoreServerSettings(Cfg{});
     MenuCommand(IDM_SETTINGS);
     EXPECT_NE(SettingsDialogWindow(), nullptr);
     EXPECT_TRUE(g_capture.sentFrames.empty());
@@ -281,22 +282,6 @@ TEST_F(Commands, OnlyOneOfTheThreeDialogsOpensAtATime) {
         }
         SendMessageA(open, WM_COMMAND, IDCANCEL, 0);
     }
-}
-
-TEST_F(Commands, RowClickChangesTheItemUnderEditOnlyWithoutAnOpenItemDialog) {
-    TestItem* a = AddItem(1, "a");
-    TestItem* b = AddItem(2, "b");
-    SelectRow(0);
-    OnItemRowClick();
-    EXPECT_EQ(ItemUnderEdit(), a);
-    MenuCommand(IDM_EDIT_ITEM);
-    ASSERT_NE(ItemDialogWindow(), nullptr);
-    SelectRow(1);
-    OnItemRowClick();
-    EXPECT_EQ(ItemUnderEdit(), a);
-    SendMessageA(ItemDialogWindow(), WM_COMMAND, IDCANCEL, 0);
-    OnItemRowClick();
-    EXPECT_EQ(ItemUnderEdit(), b);
 }
 
 }  // namespace

@@ -111,11 +111,11 @@ TEST_F(ItemDialog, NewModeOpensWithItsTextsAndDefaults) {
 
 TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     ASSERT_NE(OpenNew(), nullptr);
-    HFONT font = HeadingFont();
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(
-        reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0)),
-        font);
+    auto headingFont = [this] {
+        return reinterpret_cast<HFONT>(
+            SendDlgItemMessageA(dialog, IDC_ITEM_HEADING, WM_GETFONT, 0, 0));
+    };
+    HFONT font = headingFont();
     LOGFONTA lf = {};
     ASSERT_NE(GetObjectA(font, sizeof lf, &lf), 0);
     EXPECT_STREQ(lf.lfFaceName, "Arial");
@@ -125,7 +125,7 @@ TEST_F(ItemDialog, HeadingFontIsItalicArialMadeOnce) {
     EXPECT_LT(lf.lfHeight, 0);
     Cancel();
     ASSERT_NE(OpenNew(), nullptr);
-    EXPECT_EQ(HeadingFont(), font) << "reused by every later opening";
+    EXPECT_EQ(headingFont(), font) << "reused by every later opening";
 }
 
 TEST_F(ItemDialog, NewSaveSendsTheWholePktAndCloses) {

@@ -17,6 +17,7 @@
 
 #include "app/main_window.h"
 #include "app_harness.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "dialog_harness.h"
 #include "res/resource.h"
@@ -258,7 +259,7 @@ TEST_F(ConnectedLayout, TestItemDialog) {
 }
 
 TEST_F(ConnectedLayout, BothSettingsPages) {
-    g_settingsAvailable = 1;
+    StoreServerSettings(Cfg{});
     MenuCommand(IDM_SETTINGS);
     ASSERT_NE(SettingsDialogWindow(), nullptr);
     CheckWindow(SettingsDialogWindow());  // the General page
@@ -268,7 +269,7 @@ TEST_F(ConnectedLayout, BothSettingsPages) {
                  reinterpret_cast<LPARAM>(TreeView_GetNextSibling(tree, general)));
     EXPECT_EQ(WindowText(GetDlgItem(SettingsDialogWindow(), IDC_SETTINGS_TITLE)), "Email Settings");
     CheckWindow(SettingsDialogWindow());
-    g_settingsAvailable = 0;
+    ForgetServerSettings();
 }
 
 TEST_F(ConnectedLayout, AboutBox) {

@@ -12,12 +12,16 @@
 #include <vector>
 
 #include "app_harness.h"
+#include "core/mirror/record_memory.h"
 #include "core/mirror/server_lists.h"
+#include "core/mirror/server_mirror.h"
 #include "core/wire/wire.h"
+#include "list_reader.h"
 #include "res/resource.h"
 #include "ui/panel/event_depth.h"
 #include "ui/panel/monitor_panel.h"
 #include "ui/panel/panel_windows.h"
+#include "ui/panel/status_log.h"
 
 namespace {
 
@@ -225,7 +229,8 @@ TEST_F(Panel, CustomDrawAsksForItemsThenSubitemsOfBothLists) {
         AddRow(list, list == g_itemsList ? static_cast<void*>(NewItem(1, 1)) : NewEvent("Up"));
         EXPECT_EQ(Draw(list, CDDS_PREPAINT, 0, 0).sent, CDRF_NOTIFYITEMDRAW);
         EXPECT_EQ(Draw(list, CDDS_ITEMPREPAINT, 0, 0).sent, CDRF_NOTIFYSUBITEMDRAW);
-        EXPECT_EQ(Draw(list, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 4).sent, CDRF_NEWFONT);
+        EXPECT_EQ(Draw(list, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, ITEM_STATUS_COLUMN).sent,
+                  CDRF_NEWFONT);
         EXPECT_EQ(Draw(list, CDDS_POSTPAINT, 0, 0).sent, CDRF_DODEFAULT);
         EXPECT_EQ(Draw(list, CDDS_ITEMPOSTPAINT, 0, 0).sent, CDRF_DODEFAULT);
     }
@@ -242,7 +247,8 @@ TEST_F(Panel, StatusCellIsColouredByStartedAndUp) {
     };
     for (const auto& c : cases) {
         const int row = AddRow(g_itemsList, NewItem(c.started, c.up));
-        const DrawResult r = Draw(g_itemsList, CDDS_ITEMPREPAINT | CDDS_SUBITEM, row, 4);
+        const DrawResult r =
+            Draw(g_itemsList, CDDS_ITEMPREPAINT | CDDS_SUBITEM, row, ITEM_STATUS_COLUMN);
         EXPECT_EQ(r.text, c.text) << "started " << c.started << " up " << c.up;
         EXPECT_EQ(r.background, c.background) << "started " << c.started << " up " << c.up;
     }
@@ -292,18 +298,32 @@ TEST_F(Panel, StatusLogKeepsTheListViewsOwnColours) {
     EXPECT_EQ(r.background, 0x00654321u);
 }
 
-TEST_F(Panel, ClearServerListsEmptiesBothListsButNotTheLog) {
-    AddRow(g_itemsList, NewItem(1, 1));
-    AddRow(g_itemsList, nullptr);
-    AddRow(g_eventsList, NewEvent("Down"));
-    HWND log = Item(IDC_PANEL_STATUS_LOG);
-    AddRow(log, reinterpret_cast<void*>(1));
+// The default heap's calloc and free, counting the records alive.
+struct CountedHeap {
+    static inline int live;
+    static void* Allocate(size_t bytes) {
+        ++live;
+        return calloc(1, bytes);
+    }
+    static void Release(void* record) {
+        live -= record != nullptr;
+        free(record);
+    }
+};
+
+TEST_F(Panel, ClearServerListsEmptiesBothListsAndFreesTheirRecordsButNotTheLog) {
+    static const RecordHeap counted = {CountedHeap::Allocate, CountedHeap::Release};
+    SetRecordHeap(&counted);
+    ASSERT_TRUE(AddItemRow(NewTestItem(), 0));
+    ASSERT_TRUE(AddEventRow(EventRecord{}, 1));
+    LogStatus("kept");
     ClearServerLists();
-    EXPECT_EQ(SendMessageA(g_itemsList, LVM_GETITEMCOUNT, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(g_eventsList, LVM_GETITEMCOUNT, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0), 1);
     ClearServerLists();  // empty lists stay empty
-    EXPECT_EQ(SendMessageA(g_itemsList, LVM_GETITEMCOUNT, 0, 0), 0);
+    SetRecordHeap(nullptr);
+    EXPECT_EQ(CountedHeap::live, 0);
+    EXPECT_EQ(RowCount(g_itemsList), 0);
+    EXPECT_EQ(RowCount(g_eventsList), 0);
+    EXPECT_EQ(LastLogLine(), "kept");
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "app_harness.h"
+#include "core/mirror/server_mirror.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "list_reader.h"
 #include "refserver.h"
@@ -61,9 +63,9 @@ TEST_F(SessionTest, FirstStartWritesTheConfigFileAndSyncArrivesByteForByte) {
     pkt.param = 1;  // "This Month"
     EXPECT_EQ(frames[2], FrameHex(&pkt, sizeof pkt));
     // The server's settings answer arrived on this connection.
-    EXPECT_TRUE(PumpMessages(5000, [] { return g_settingsAvailable != 0; }));
-    EXPECT_EQ(g_settingsCopy.kind, 1u);
-    EXPECT_EQ(g_settingsCopy.code, 9u);
+    EXPECT_TRUE(PumpMessages(5000, [] { return ServerSettingsAvailable(); }));
+    EXPECT_EQ(ServerSettings().kind, 1u);
+    EXPECT_EQ(ServerSettings().code, 9u);
 
     // The confirmed port is written back when the dialog closes.
     std::ifstream again("quorvex.ini", std::ios::binary);
@@ -89,13 +91,13 @@ TEST_F(SessionTest, ItemsStatusesAndAcknowledgementsFromTheServer) {
     ConnectAndWait();
     ASSERT_TRUE(WaitForOutput("mark: acked"));
     ASSERT_EQ(RowCount(g_itemsList), 3);
-    EXPECT_EQ(CellText(g_itemsList, 0, 4), "Up");
-    EXPECT_EQ(CellText(g_itemsList, 1, 4), "Up (2 ms)");
+    EXPECT_EQ(CellText(g_itemsList, 0, ITEM_STATUS_COLUMN), "Up");
+    EXPECT_EQ(CellText(g_itemsList, 1, ITEM_STATUS_COLUMN), "Up (2 ms)");
     EXPECT_EQ(CellText(g_itemsList, 1, 2), "ICMP Ping");
-    EXPECT_EQ(CellText(g_itemsList, 2, 4), "Stopped");
+    EXPECT_EQ(CellText(g_itemsList, 2, ITEM_STATUS_COLUMN), "Stopped");
     EXPECT_EQ(CellText(g_itemsList, 2, 3), "22");
     ASSERT_EQ(RowCount(g_eventsList), 2);
-    EXPECT_EQ(CellText(g_eventsList, 1, 4), "Down");
+    EXPECT_EQ(CellText(g_eventsList, 1, EVENT_TEXT_COLUMN), "Down");
 
     // The ack notice came back unchanged, the plain event did not: the next
     // frame is the request of Reload Events.
@@ -206,12 +208,13 @@ TEST_F(SessionTest, ScriptedFaultsLeaveTheClientRunningWithTheRightRows) {
     // short (1, read as zeros), no-NUL with odd type (1), duplicate (1).
     ASSERT_EQ(RowCount(g_itemsList), 4);
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "split");
-    EXPECT_EQ(CellText(g_itemsList, 0, 4), "Down: refused");  // the upper row of id 1
+    EXPECT_EQ(CellText(g_itemsList, 0, ITEM_STATUS_COLUMN),
+              "Down: refused");  // the upper row of id 1
     EXPECT_EQ(CellText(g_itemsList, 1, 0), "");
     EXPECT_EQ(CellText(g_itemsList, 2, 0), std::string(80, 'Z'));
     EXPECT_EQ(CellText(g_itemsList, 2, 2), "Unknown");
     EXPECT_EQ(CellText(g_itemsList, 3, 0), "duplicate");
-    EXPECT_EQ(CellText(g_itemsList, 3, 4), "Up");
+    EXPECT_EQ(CellText(g_itemsList, 3, ITEM_STATUS_COLUMN), "Up");
     EXPECT_EQ(LastLogLine().size(), 128u);  // the filled response text, cut at its field
     EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_CONNECTED));
 }

@@ -6,6 +6,7 @@
 
 #include "core/session/session.h"
 #include "core/session/status_report.h"
+#include "link/server_connection.h"
 #include "link/server_transport.h"
 #include "list_reader.h"
 #include "net_harness.h"

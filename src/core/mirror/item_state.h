@@ -11,5 +11,9 @@ enum class ItemState : uint8_t { None, Stopped, Up, Down };
 
 ItemState ItemStateOf(uint32_t started, uint32_t up);
 
+// A status notice starts the item it names: the started flag it leaves,
+// whatever the flag was (the server tests only started items).
+constexpr uint32_t STARTED_BY_STATUS_NOTICE = 1;
+
 // The Status text of the flags: "Stopped", "Up" or "Down".
 const char* ItemStatusText(uint32_t started, uint32_t up);

@@ -33,6 +33,16 @@ enum ItemColumn : int {
     ITEM_COLUMNS
 };
 
+// The columns of the events list, in the order the list shows them.
+enum EventColumn : int {
+    EVENT_DATE_COLUMN,
+    EVENT_TIME_COLUMN,
+    EVENT_ITEM_COLUMN,
+    EVENT_HOST_COLUMN,
+    EVENT_TEXT_COLUMN,
+    EVENT_COLUMNS
+};
+
 // How an item's row changed, for a view that alerts on it.
 struct ItemChange {
     uint32_t oldStarted;  // the flags before the change
@@ -102,7 +112,6 @@ const ItemCounts& MirrorItemCounts();
 
 // The text of one cell as its list shows it, into out (size bytes; always
 // NUL-terminated when size > 0, cut to fit): the test items list's columns
-// are those of ItemColumn; the events list's the date, the time, the item's
-// name, the host and the text.
+// are those of ItemColumn, the events list's those of EventColumn.
 // "" for a row or a column that does not exist.
 void MirrorCellText(MirrorList list, size_t row, int column, char* out, size_t size);

@@ -27,7 +27,7 @@ void FormatTrayTip(char* out, size_t size, bool connected, const ItemCounts& cou
 
 Transition StatusTransition(uint32_t oldStarted, uint32_t oldUp, uint32_t newUp) {
     const ItemState from = ItemStateOf(oldStarted, oldUp);
-    const ItemState to = ItemStateOf(1, newUp);  // a status notice starts the item
+    const ItemState to = ItemStateOf(STARTED_BY_STATUS_NOTICE, newUp);
     if (from == ItemState::Stopped || from == to)
         return Transition::None;
     return to == ItemState::Up ? Transition::CameUp : Transition::WentDown;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "core/wire/frame.h"
 #include "core/wire/frame_trace.h"
@@ -65,7 +66,7 @@ void ResetFrameReassembler() {
 }
 
 void SendSyncSequence(uint32_t depth) {
-    g_settingsAvailable = 0;
+    ForgetServerSettings();
 
     Cfg cfg;
     std::memset(&cfg, 0, sizeof cfg);

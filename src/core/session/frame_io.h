@@ -30,7 +30,7 @@ void FeedFrameBytes(const uint8_t* bytes, size_t count);
 void ResetFrameReassembler();
 
 // Asks for the settings, the item list and the events of `depth`, in that
-// order, without waiting for answers. Clears g_settingsAvailable first.
+// order, without waiting for answers. Forgets the settings first.
 void SendSyncSequence(uint32_t depth);
 
 // --- Seams: the program registers the real ones at start-up, tests their own ---

@@ -9,9 +9,10 @@
 // field, so a server that leaves out a NUL cannot make the client overrun.
 #include "core/session/server_messages.h"
 
+#include "core/mirror/item_state.h"
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"
-#include "core/session/session.h"
+#include "core/session/server_settings.h"
 #include "core/session/status_report.h"
 
 namespace {
@@ -42,7 +43,7 @@ void OnItemStatus(const Pkt& pkt) {
         return;
     char text[sizeof pkt.text + 1];
     CopyFieldText(text, pkt.text);
-    SetItemState(row, 1, pkt.up, text, true);
+    SetItemState(row, STARTED_BY_STATUS_NOTICE, pkt.up, text, true);
 }
 
 // Returns false when the event could not be kept (its copy or its row).
@@ -93,10 +94,12 @@ void OnResponse(const Pkt& pkt, const uint8_t* payload, size_t length) {
     case CODE_ITEM_DELETE:
     case CODE_ITEM_START:
     case CODE_ITEM_STOP: OnItemResponse(pkt); break;
-    case CODE_SETTINGS_GET:
-        DecodeRecord(&g_settingsCopy, sizeof g_settingsCopy, payload, length);
-        g_settingsAvailable = 1;
+    case CODE_SETTINGS_GET: {
+        Cfg settings;
+        DecodeRecord(&settings, sizeof settings, payload, length);
+        StoreServerSettings(settings);
         break;
+    }
     }
 }
 

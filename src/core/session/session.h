@@ -1,10 +1,10 @@
-// Process-wide state of the server connection that every part of the client reads.
-// Plain globals: one GUI thread uses them, no locks.
+// The server connection's state, which every part of the client reads. A
+// plain global: one GUI thread uses it, no locks. Only link/server_connection
+// writes it, yet it lives here because SendRecord (core/session/frame_io)
+// reads it and the core reaches nothing above itself.
 #pragma once
 
 #include <cstdint>
-
-#include "core/wire/wire.h"
 
 enum : uint32_t {
     CONN_DISCONNECTED = 0,  // no connection and no attempt under way
@@ -13,14 +13,3 @@ enum : uint32_t {
 };
 
 extern uint32_t g_connectionState;
-
-// Socket table index of the current or last server connection. Not reset when
-// the connection ends: the socket layer refuses sends on a released entry.
-extern int32_t g_serverConnection;
-
-// The server's settings as last received (whole payload, header included) and
-// edited by the settings dialog; survives disconnection.
-extern Cfg g_settingsCopy;
-
-// Nonzero once the settings have arrived on the current connection.
-extern uint32_t g_settingsAvailable;

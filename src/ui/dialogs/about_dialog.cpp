@@ -70,10 +70,6 @@ void DeleteTitleFont() {
     DeleteGdiObject(g_titleFont);
 }
 
-HFONT TitleFont() {
-    return g_titleFont;
-}
-
 INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(box);

@@ -17,4 +17,3 @@ HWND AboutBoxWindow();
 // exists, deleted at its WM_DESTROY; null before and after.
 void CreateTitleFont(HWND window);
 void DeleteTitleFont();
-HFONT TitleFont();

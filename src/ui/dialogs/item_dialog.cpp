@@ -214,7 +214,3 @@ HWND ItemDialogWindow() {
 void DeleteHeadingFont() {
     DeleteGdiObject(g_headingFont);
 }
-
-HFONT HeadingFont() {
-    return g_headingFont;
-}

@@ -29,4 +29,3 @@ HWND ItemDialogWindow();
 // every later one, deleted at the main window's WM_DESTROY; null before and
 // after.
 void DeleteHeadingFont();
-HFONT HeadingFont();

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/session/frame_io.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "res/resource.h"
 #include "ui/common/gdi_object.h"
@@ -69,9 +70,10 @@ void OnSave(HWND frame) {
     // sent; the edits stay in the settings copy for the next Save.
     if (ShownSettingsPage() != nullptr && g_connectionState == CONN_CONNECTED) {
         CloseSettingsPage();
-        g_settingsCopy.kind = KIND_REQUEST;
-        g_settingsCopy.code = CODE_SETTINGS_SET;
-        SendRecord(&g_settingsCopy, sizeof g_settingsCopy);
+        Cfg request = ServerSettings();
+        request.kind = KIND_REQUEST;
+        request.code = CODE_SETTINGS_SET;
+        SendRecord(&request, sizeof request);
     }
     DestroyWindow(frame);  // a page still shown goes with it and writes back
 }
@@ -143,8 +145,4 @@ void CreateWhiteBrush() {
 
 void DeleteWhiteBrush() {
     DeleteGdiObject(g_whiteBrush);
-}
-
-HBRUSH WhiteBrush() {
-    return g_whiteBrush;
 }

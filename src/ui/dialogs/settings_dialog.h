@@ -30,4 +30,3 @@ void ShowEmailPage(HWND frame);
 // main window's WM_DESTROY; null before and after.
 void CreateWhiteBrush();
 void DeleteWhiteBrush();
-HBRUSH WhiteBrush();

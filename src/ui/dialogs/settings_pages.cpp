@@ -4,7 +4,7 @@
 // the bytes up to the new NUL; what the server sent behind it stays.
 #include "ui/dialogs/settings_pages.h"
 
-#include "core/session/session.h"
+#include "core/session/server_settings.h"
 #include "res/resource.h"
 
 namespace {
@@ -41,12 +41,14 @@ void Gone(HWND page) {
 
 INT_PTR OnGeneralInit(HWND page) {
     Shown(page);
-    SetDlgItemInt(page, IDC_GENERAL_GUI_PORT, g_settingsCopy.guiPort, FALSE);
+    SetDlgItemInt(page, IDC_GENERAL_GUI_PORT, ServerSettings().guiPort, FALSE);
     return TRUE;
 }
 
 void OnGeneralDestroy(HWND page) {
-    g_settingsCopy.guiPort = ReadPort(page, IDC_GENERAL_GUI_PORT);
+    Cfg edited = ServerSettings();
+    edited.guiPort = ReadPort(page, IDC_GENERAL_GUI_PORT);
+    StoreSettingsEdits(edited);
     Gone(page);
 }
 
@@ -57,25 +59,28 @@ INT_PTR OnEmailInit(HWND page) {
     for (int id : texts)
         SendDlgItemMessageA(page, id, EM_LIMITTEXT, NAME_FIELD - 1, 0);
     SendDlgItemMessageA(page, IDC_EMAIL_SMTP_PORT, EM_LIMITTEXT, 5, 0);
-    if (g_settingsCopy.smtpAuth != 0)
+    const Cfg settings = ServerSettings();
+    if (settings.smtpAuth != 0)
         CheckDlgButton(page, IDC_EMAIL_AUTH, BST_CHECKED);
-    SetDlgItemInt(page, IDC_EMAIL_SMTP_PORT, g_settingsCopy.smtpPort, FALSE);
-    ShowText(page, IDC_EMAIL_ADMIN, g_settingsCopy.adminEmail);
-    ShowText(page, IDC_EMAIL_SOURCE, g_settingsCopy.sourceEmail);
-    ShowText(page, IDC_EMAIL_SMTP_SERVER, g_settingsCopy.smtpServer);
-    ShowText(page, IDC_EMAIL_USER, g_settingsCopy.smtpUser);
-    ShowText(page, IDC_EMAIL_PASSWORD, g_settingsCopy.smtpPassword);
+    SetDlgItemInt(page, IDC_EMAIL_SMTP_PORT, settings.smtpPort, FALSE);
+    ShowText(page, IDC_EMAIL_ADMIN, settings.adminEmail);
+    ShowText(page, IDC_EMAIL_SOURCE, settings.sourceEmail);
+    ShowText(page, IDC_EMAIL_SMTP_SERVER, settings.smtpServer);
+    ShowText(page, IDC_EMAIL_USER, settings.smtpUser);
+    ShowText(page, IDC_EMAIL_PASSWORD, settings.smtpPassword);
     return TRUE;
 }
 
 void OnEmailDestroy(HWND page) {
-    ReadText(page, IDC_EMAIL_ADMIN, g_settingsCopy.adminEmail);
-    ReadText(page, IDC_EMAIL_SOURCE, g_settingsCopy.sourceEmail);
-    ReadText(page, IDC_EMAIL_SMTP_SERVER, g_settingsCopy.smtpServer);
-    ReadText(page, IDC_EMAIL_USER, g_settingsCopy.smtpUser);
-    ReadText(page, IDC_EMAIL_PASSWORD, g_settingsCopy.smtpPassword);
-    g_settingsCopy.smtpPort = ReadPort(page, IDC_EMAIL_SMTP_PORT);
-    g_settingsCopy.smtpAuth = IsDlgButtonChecked(page, IDC_EMAIL_AUTH) == BST_CHECKED ? 1 : 0;
+    Cfg edited = ServerSettings();
+    ReadText(page, IDC_EMAIL_ADMIN, edited.adminEmail);
+    ReadText(page, IDC_EMAIL_SOURCE, edited.sourceEmail);
+    ReadText(page, IDC_EMAIL_SMTP_SERVER, edited.smtpServer);
+    ReadText(page, IDC_EMAIL_USER, edited.smtpUser);
+    ReadText(page, IDC_EMAIL_PASSWORD, edited.smtpPassword);
+    edited.smtpPort = ReadPort(page, IDC_EMAIL_SMTP_PORT);
+    edited.smtpAuth = IsDlgButtonChecked(page, IDC_EMAIL_AUTH) == BST_CHECKED ? 1 : 0;
+    StoreSettingsEdits(edited);
     Gone(page);
 }
 

@@ -24,13 +24,12 @@ const void* RowRecord(HWND list, DWORD_PTR row) {
 
 LRESULT ItemListCustomDraw(NMLVCUSTOMDRAW* draw) {
     if (draw->nmcd.dwDrawStage == DRAW_STAGE_SUBITEM_PREPAINT) {
+        // Which cells are coloured is the rule's to say: it gets every cell.
         uint32_t started = 0, up = 0;
-        if (draw->iSubItem == ITEM_STATUS_COLUMN) {
-            auto item = static_cast<const TestItem*>(RowRecord(g_itemsList, draw->nmcd.dwItemSpec));
-            if (item != nullptr) {
-                started = item->started;
-                up = item->up;
-            }
+        auto item = static_cast<const TestItem*>(RowRecord(g_itemsList, draw->nmcd.dwItemSpec));
+        if (item != nullptr) {
+            started = item->started;
+            up = item->up;
         }
         const CellColours colours = ItemCellColours(draw->iSubItem, started, up);
         draw->clrText = colours.text;

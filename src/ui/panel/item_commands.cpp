@@ -11,6 +11,7 @@
 
 #include "core/mirror/server_mirror.h"
 #include "core/session/frame_io.h"
+#include "core/session/server_settings.h"
 #include "core/session/session.h"
 #include "res/resource.h"
 #include "ui/common/window_ops.h"
@@ -22,11 +23,6 @@
 #include "ui/panel/status_log.h"
 
 namespace {
-
-// The item the last Edit Item or row click chose. Its row may have gone
-// since, so it is never read, only handed to the item dialog right away by
-// Edit Item, which copies what it needs while it opens.
-const TestItem* g_itemUnderEdit;
 
 const char NO_CONNECTION_TEXT[] = "Cannot perform this action, no connection to Quorvex Server";
 const char NO_SETTINGS_TEXT[] = "Quorvex Server, configuration unavailable";
@@ -72,7 +68,6 @@ void CmdEditItem() {
     const TestItem* item = GetSelectedItem(&row);
     if (item == nullptr)
         return;
-    g_itemUnderEdit = item;
     OpenItemDialog(g_monitorPanel, ItemDialogMode::EditItem, item);
 }
 
@@ -112,7 +107,7 @@ void CmdStopTest() {
 void CmdSettings() {
     if (ItemSettingsOrAboutOpen() || !ConnectedOrLogged())
         return;
-    if (!g_settingsAvailable) {
+    if (!ServerSettingsAvailable()) {
         LogStatus(NO_SETTINGS_TEXT);
         return;
     }
@@ -163,18 +158,6 @@ bool RunMenuCommand(int menuId) {
 
 bool RunButtonCommand(int buttonId) {
     return Run(buttonId, &Command::buttonId);
-}
-
-void OnItemRowClick() {
-    if (ItemDialogWindow() != nullptr)
-        return;  // the open dialog's item never changes under it
-    int row;
-    if (TestItem* item = GetSelectedItem(&row))
-        g_itemUnderEdit = item;
-}
-
-const TestItem* ItemUnderEdit() {
-    return g_itemUnderEdit;
 }
 
 TestItem* GetSelectedItem(int* row) {

@@ -28,14 +28,6 @@ void CmdReloadEvents();
 bool RunMenuCommand(int menuId);
 bool RunButtonCommand(int buttonId);
 
-// NM_CLICK on the test items list: the selected item becomes the item under
-// edit, unless the item dialog is open.
-void OnItemRowClick();
-
-// The item the last Edit Item or row click chose (it outlives the dialog).
-// Its row may be gone: compare it, never read it.
-const TestItem* ItemUnderEdit();
-
 // The TestItem of the row that is both selected and focused, and its index
 // in *row; null (and *row -1) when there is none.
 TestItem* GetSelectedItem(int* row);

@@ -6,8 +6,10 @@
 // procedure, before the dialog manager.
 #include "ui/panel/monitor_panel.h"
 
+#include <cstddef>
 #include <initializer_list>
 
+#include "core/mirror/server_mirror.h"
 #include "core/session/client_config.h"
 #include "core/session/session.h"
 #include "link/server_connection.h"
@@ -50,17 +52,33 @@ static_assert(sizeof kButtonIcons / sizeof kButtonIcons[0] ==
 
 // Column tables: titles in 40-byte slots, widths in pixels at 96 DPI, formats.
 // The titles are not const because a list-view column takes non-const text.
-char szDevs[5][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
-const int clen[5] = {210, 230, 90, 60, 80};
-const int fmt1[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
+// The two lists of the mirror have as many columns as its column enums.
+char szDevs[][40] = {"Test Item", "Hostname or IP address", "Test Type", "Port", "Status"};
+const int clen[] = {210, 230, 90, 60, 80};
+const int fmt1[] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_CENTER};
 
-char szEvs[5][40] = {"Date", "Time", "Test Item", "Hostname", "Event Text"};
-const int clen2[5] = {100, 100, 180, 145, 145};
-const int fmt2[5] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT};
+char szEvs[][40] = {"Date", "Time", "Test Item", "Hostname", "Event Text"};
+const int clen2[] = {100, 100, 180, 145, 145};
+const int fmt2[] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT};
 
-char szEvls[2][40] = {"Timestamp", "Event text"};
-const int clen3[2] = {140, 530};
-const int fmt3[2] = {LVCFMT_LEFT, LVCFMT_LEFT};
+constexpr int LOG_COLUMNS = 2;
+char szEvls[][40] = {"Timestamp", "Event text"};
+const int clen3[] = {140, 530};
+const int fmt3[] = {LVCFMT_LEFT, LVCFMT_LEFT};
+
+template <typename T, size_t N>
+constexpr int CountOf(const T (&)[N]) {
+    return static_cast<int>(N);
+}
+static_assert(CountOf(szDevs) == ITEM_COLUMNS && CountOf(clen) == ITEM_COLUMNS &&
+                  CountOf(fmt1) == ITEM_COLUMNS,
+              "one title, width and format per test items column");
+static_assert(CountOf(szEvs) == EVENT_COLUMNS && CountOf(clen2) == EVENT_COLUMNS &&
+                  CountOf(fmt2) == EVENT_COLUMNS,
+              "one title, width and format per events column");
+static_assert(CountOf(szEvls) == LOG_COLUMNS && CountOf(clen3) == LOG_COLUMNS &&
+                  CountOf(fmt3) == LOG_COLUMNS,
+              "one title, width and format per status log column");
 
 // Icons at the small icon size of the panel's DPI; each icon file carries
 // frames from 16 to 64 pixels, and the nearest one is taken.
@@ -150,9 +168,9 @@ INT_PTR OnInitDialog(HWND dialog) {
         SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelWindowProc)));
     s_panelDpi = WindowDpi(dialog);
     SetUpButtonIcons(dialog, s_panelDpi);
-    SetUpColumns(g_itemsList, s_panelDpi, szDevs, clen, fmt1, 5, true);
-    SetUpColumns(g_eventsList, s_panelDpi, szEvs, clen2, fmt2, 5, false);
-    SetUpColumns(g_statusLog, s_panelDpi, szEvls, clen3, fmt3, 2, false);
+    SetUpColumns(g_itemsList, s_panelDpi, szDevs, clen, fmt1, ITEM_COLUMNS, true);
+    SetUpColumns(g_eventsList, s_panelDpi, szEvs, clen2, fmt2, EVENT_COLUMNS, false);
+    SetUpColumns(g_statusLog, s_panelDpi, szEvls, clen3, fmt3, LOG_COLUMNS, false);
     FillEventDepth(dialog);
 
     char errorText[CONFIG_ERROR_TEXT] = "";
@@ -186,13 +204,10 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
 
 INT_PTR OnNotify(WPARAM wParam, LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (wParam == IDC_PANEL_ITEMS) {
-        switch (header->code) {
-        case NM_DBLCLK: CmdEditItem(); break;
-        case NM_CLICK: OnItemRowClick(); break;
-        default: break;
-        }
-    }
+    // Edit Item takes the selected item itself, so a single click needs no
+    // answer: the open item dialog's item never changes under it.
+    if (wParam == IDC_PANEL_ITEMS && header->code == NM_DBLCLK)
+        CmdEditItem();
     return FALSE;
 }
 
