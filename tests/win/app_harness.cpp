@@ -2,8 +2,11 @@
 #include "app_harness.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <iterator>
 
 #include "app/main_window.h"
+#include "core/mirror/record_memory.h"
 #include "core/session/session.h"
 #include "net/socket.h"
 #include "ui/panel/panel_windows.h"
@@ -188,4 +191,43 @@ UINT MenuItemId(HMENU menu, const char* popup, const char* item) {
         }
     }
     return 0;
+}
+
+namespace {
+
+std::vector<void*> g_liveRecords;
+int g_badFrees;
+
+void* CountedAllocate(size_t bytes) {
+    void* record = std::calloc(1, bytes);
+    g_liveRecords.push_back(record);
+    return record;
+}
+
+void CountedRelease(void* record) {
+    auto it = std::find(g_liveRecords.rbegin(), g_liveRecords.rend(), record);
+    if (it == g_liveRecords.rend()) {
+        g_badFrees += record != nullptr;
+        return;
+    }
+    g_liveRecords.erase(std::next(it).base());
+    std::free(record);
+}
+
+const RecordHeap kCountedHeap = {CountedAllocate, CountedRelease};
+
+}  // namespace
+
+void CountRecords() {
+    g_liveRecords.clear();
+    g_badFrees = 0;
+    SetRecordHeap(&kCountedHeap);
+}
+
+size_t LiveRecords() {
+    return g_liveRecords.size();
+}
+
+int BadRecordFrees() {
+    return g_badFrees;
 }

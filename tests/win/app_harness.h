@@ -17,6 +17,13 @@ HWND StartMainWindow();
 // the WM_QUIT that WM_DESTROY posts, and shuts the socket layer down.
 void StopMainWindow();
 
+// From now on until the next start-up, the mirror's records come from a
+// heap that counts them: those alive, and frees of what was not alive (freed
+// twice, or never made).
+void CountRecords();
+size_t LiveRecords();
+int BadRecordFrees();
+
 // Dispatches pending messages for at most `ms` milliseconds, or until `done`
 // returns true. WM_QUIT is swallowed. Returns the last value of `done`.
 bool PumpMessages(DWORD ms, const std::function<bool()>& done = nullptr);

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -498,32 +496,11 @@ TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
     EXPECT_EQ(RowCount(g_eventsList), 0);
 }
 
-// The records alive, and frees of what was not alive (twice, or never made).
-std::vector<void*> g_liveRecords;
-int g_badFrees;
-void* CountedAllocate(size_t bytes) {
-    void* record = std::calloc(1, bytes);
-    g_liveRecords.push_back(record);
-    return record;
-}
-void CountedRelease(void* record) {
-    auto it = std::find(g_liveRecords.rbegin(), g_liveRecords.rend(), record);
-    if (it == g_liveRecords.rend()) {
-        ++g_badFrees;
-        return;
-    }
-    g_liveRecords.erase(std::next(it).base());
-    std::free(record);
-}
-const RecordHeap kCountedHeap = {CountedAllocate, CountedRelease};
-
 // A list too large to empty in place looks empty at once; the events of a
 // reconnect show in it while the old rows are taken down behind it, and
 // every old record is freed exactly once.
 TEST_F(DispatchTest, ALargeListLooksEmptyAtOnceAndKeepsTheRowsThatFollow) {
-    g_liveRecords.clear();
-    g_badFrees = 0;
-    SetRecordHeap(&kCountedHeap);
+    CountRecords();
     const int rows = EMPTY_IN_PLACE_ROWS + 500;
     for (int i = 0; i < rows; ++i)
         Deliver(Event(CODE_EVENTS, "old", "Down"));
@@ -531,7 +508,7 @@ TEST_F(DispatchTest, ALargeListLooksEmptyAtOnceAndKeepsTheRowsThatFollow) {
     ServerSocketCallback(1, SOCK_EVENT_CLOSED, 0, 0, 0);
     HWND events = GetDlgItem(g_monitorPanel, IDC_PANEL_EVENTS);
     EXPECT_EQ(RowCount(events), 0);
-    EXPECT_TRUE(g_liveRecords.empty());
+    EXPECT_EQ(LiveRecords(), 0u);
     g_connectionState = CONN_CONNECTED;
     Deliver(Event(CODE_EVENTS, "new", "Up"));
     Deliver(Event(CODE_EVENTS, "newer", "Up"));
@@ -542,8 +519,8 @@ TEST_F(DispatchTest, ALargeListLooksEmptyAtOnceAndKeepsTheRowsThatFollow) {
     ASSERT_EQ(RowCount(g_eventsList), 1);
     EXPECT_EQ(CellText(g_eventsList, 0, 2), "newest");
     EXPECT_TRUE(GetWindowLongPtrA(g_eventsList, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(g_liveRecords.size(), 1u);
-    EXPECT_EQ(g_badFrees, 0);
+    EXPECT_EQ(LiveRecords(), 1u);
+    EXPECT_EQ(BadRecordFrees(), 0);
     int lists = 0;
     for (HWND w = GetWindow(g_monitorPanel, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
         lists += ClassName(w) == "SysListView32";

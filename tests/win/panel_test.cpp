@@ -299,28 +299,15 @@ TEST_F(Panel, StatusLogKeepsTheListViewsOwnColours) {
 }
 
 // The default heap's calloc and free, counting the records alive.
-struct CountedHeap {
-    static inline int live;
-    static void* Allocate(size_t bytes) {
-        ++live;
-        return calloc(1, bytes);
-    }
-    static void Release(void* record) {
-        live -= record != nullptr;
-        free(record);
-    }
-};
-
 TEST_F(Panel, ClearServerListsEmptiesBothListsAndFreesTheirRecordsButNotTheLog) {
-    static const RecordHeap counted = {CountedHeap::Allocate, CountedHeap::Release};
-    SetRecordHeap(&counted);
+    CountRecords();
     ASSERT_TRUE(AddItemRow(NewTestItem(), 0));
     ASSERT_TRUE(AddEventRow(EventRecord{}, 1));
     LogStatus("kept");
     ClearServerLists();
     ClearServerLists();  // empty lists stay empty
-    SetRecordHeap(nullptr);
-    EXPECT_EQ(CountedHeap::live, 0);
+    EXPECT_EQ(LiveRecords(), 0u);
+    EXPECT_EQ(BadRecordFrees(), 0);
     EXPECT_EQ(RowCount(g_itemsList), 0);
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "kept");
