@@ -43,6 +43,12 @@
 #define IDM_TRAY_SHOW_ALERTS 40102
 #define IDM_TRAY_QUIT 40103
 
+// The right-click menu of the panel's lists.
+#define IDR_LIST_MENU 151
+#define IDM_LIST_COPY 40201
+#define IDM_LIST_SELECT_ALL 40202
+#define IDM_LIST_EXPORT 40203
+
 // The classes of the program's two top-level windows, by which other
 // programs (the drivers of the tests and benchmarks) find them: the main
 // window's is a single space; the notification icon's window is hidden.
