@@ -91,13 +91,25 @@ protected:
         CreateDirectoryA(folder, nullptr);
         folder_ = folder;
         lstrcpynA(g_savePath, (folder_ + "\\events.csv").c_str(), sizeof g_savePath);
+        RemoveTemporaryFiles();
     }
     void TearDown() override {
         StopMainWindow();
         SetPopupMenuCall(nullptr);
         SetSaveNameCall(nullptr);
         DeleteFileA(g_savePath);
+        RemoveTemporaryFiles();
         RemoveDirectoryA(folder_.c_str());
+    }
+    void RemoveTemporaryFiles() {  // what a failed run may have left
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder_ + "\\*.tmp").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do
+                DeleteFileA((folder_ + "\\" + found.cFileName).c_str());
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
     }
     bool LeftoverTemporaryFile() {
         WIN32_FIND_DATAA found;
