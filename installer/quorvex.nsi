@@ -9,7 +9,8 @@
 ; Start menu and the uninstall entry under HKCU. The program keeps quorvex.ini
 ; in its working directory, and the shortcut starts it in the install folder,
 ; which the user can write. Installing again over it keeps quorvex.ini; the
-; uninstaller removes quorvex.ini only when the user agrees (silently: never).
+; uninstaller removes quorvex.ini and the alert choices (HKCU\Software\Quorvex
+; Client) only when the user agrees (silently: never).
 ;
 ; An earlier install for all users (Program Files, uninstall entry under HKLM)
 ; is named in a message that says how to remove it; it is never changed. A
@@ -31,6 +32,8 @@ SetCompressor /SOLID lzma
 !endif
 !define VERSION_TEXT "Quorvex v${VERSION}"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvexClient"
+; The program keeps the notification icon's choices here (src/ui/tray/alert_choices.h).
+!define CHOICES_KEY "Software\${PRODUCT}"
 
 Name "${PRODUCT}"
 Caption "${VERSION_TEXT} Setup"
@@ -171,12 +174,19 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT} User Manual.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
-  ; The user's settings go only when the user says so.
-  IfFileExists "$INSTDIR\quorvex.ini" 0 settings_done
+  ; The user's settings go only when the user says so, both together: the
+  ; server address in quorvex.ini and the alert choices in the registry.
+  IfFileExists "$INSTDIR\quorvex.ini" settings_ask 0
+  ClearErrors
+  EnumRegValue $0 HKCU "${CHOICES_KEY}" 0
+  IfErrors settings_done
+  StrCmp $0 "" settings_done
+settings_ask:
   MessageBox MB_YESNO|MB_ICONQUESTION \
-    "Remove your settings too (the server address and port in$\r$\n$INSTDIR\quorvex.ini)?" \
+    "Remove your settings too (the server address and port in$\r$\n$INSTDIR\quorvex.ini, and the alert choices)?" \
     /SD IDNO IDNO settings_done
   Delete "$INSTDIR\quorvex.ini"
+  DeleteRegKey HKCU "${CHOICES_KEY}"
 settings_done:
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

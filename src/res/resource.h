@@ -44,6 +44,16 @@
 #define IDM_TRAY_OPEN 40101
 #define IDM_TRAY_SHOW_ALERTS 40102
 #define IDM_TRAY_QUIT 40103
+#define IDM_TRAY_SOUND_ON_DOWN 40104
+
+// The right-click menu of the panel's lists.
+#define IDR_LIST_MENU 151
+#define IDM_LIST_COPY 40201
+#define IDM_LIST_SELECT_ALL 40202
+#define IDM_LIST_EXPORT 40203
+
+// The sound of a host going down (a WAVE resource, for PlaySound).
+#define IDW_DOWN_SOUND 160
 
 // The classes of the program's two top-level windows, by which other
 // programs (the drivers of the tests and benchmarks) find them: the main

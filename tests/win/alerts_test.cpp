@@ -18,6 +18,8 @@
 #include "net/socket.h"
 #include "res/resource.h"
 #include "server_records.h"
+#include "ui/common/popup_menu.h"
+#include "ui/tray/alert_choices.h"
 #include "ui/tray/tray_icon.h"
 
 namespace {
@@ -98,6 +100,7 @@ protected:
     void SetUp() override {
         g_calls.clear();
         g_noShell = false;
+        RegDeleteKeyA(HKEY_CURRENT_USER, QX_CHOICES_KEY);  // the choices' defaults
         SetNotifyIconCall(RecordShellCall);
         ASSERT_NE(StartMainWindow(), nullptr);
         PumpMessages(2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; });
@@ -108,6 +111,8 @@ protected:
     void TearDown() override {
         StopMainWindow();
         SetNotifyIconCall(nullptr);
+        SetPopupMenuCall(nullptr);
+        RegDeleteKeyA(HKEY_CURRENT_USER, QX_CHOICES_KEY);
     }
 };
 
@@ -249,6 +254,48 @@ TEST_F(AlertsTest, NothingGatheredOutlivesItsConnection) {
     g_connectionState = CONN_CONNECTING;
     ServerSocketCallback(1, SOCK_EVENT_CONNECTED, 0, 0, 0);
     EXPECT_FALSE(WaitForBalloons(2, ALERT_GATHER_MS + 700)) << Balloons().back().data.szInfoTitle;
+}
+
+// The icon's menu as it opens: the check marks of the two choices, and one
+// item chosen.
+std::string g_checks;
+UINT g_trayChoice;
+
+UINT ReadTrayMenu(HMENU popup, HWND, POINT) {
+    g_checks.clear();
+    for (UINT id : {IDM_TRAY_SHOW_ALERTS, IDM_TRAY_SOUND_ON_DOWN})
+        g_checks += (GetMenuState(popup, id, MF_BYCOMMAND) & MF_CHECKED) ? "on " : "off ";
+    return g_trayChoice;
+}
+
+std::string OpenTrayMenu(UINT choice) {
+    g_trayChoice = choice;
+    g_checks = "not shown";
+    SendMessageA(FindWindowA(QX_TRAY_WINDOW_CLASS, nullptr), WM_APP + 1, 0, WM_RBUTTONUP);
+    DispatchPending();
+    return g_checks;
+}
+
+TEST_F(AlertsTest, TheChoicesOutliveARestartAndAMalformedValueGivesTheDefault) {
+    SetPopupMenuCall(ReadTrayMenu);
+    EXPECT_EQ(OpenTrayMenu(IDM_TRAY_SOUND_ON_DOWN), "on off ");
+    EXPECT_EQ(OpenTrayMenu(IDM_TRAY_SHOW_ALERTS), "on on ");
+    StopMainWindow();
+    ASSERT_NE(StartMainWindow(), nullptr);
+    EXPECT_EQ(OpenTrayMenu(0), "off on ");
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, QX_CHOICES_KEY, 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    const DWORD seven = 7, one = 1;  // a DWORD neither 0 nor 1; a 1 of the wrong type
+    RegSetValueExA(key, QX_SHOW_ALERTS_VALUE, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven),
+                   sizeof seven);
+    RegSetValueExA(key, QX_SOUND_ON_DOWN_VALUE, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&one),
+                   sizeof one);
+    RegCloseKey(key);
+    StopMainWindow();
+    ASSERT_NE(StartMainWindow(), nullptr);
+    EXPECT_EQ(OpenTrayMenu(0), "on off ");
 }
 
 }  // namespace

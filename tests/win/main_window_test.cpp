@@ -82,7 +82,8 @@ TEST_F(MainWindow, FollowsAChangeOfDpi) {
 TEST_F(MainWindow, NotificationIconMenuBringsTheWindowBackSwitchesAlertsOffAndQuits) {
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(MenuTexts(GetSubMenu(menu, 0)), "Open Quorvex Client | Show Alerts | - | Quit");
+    EXPECT_EQ(MenuTexts(GetSubMenu(menu, 0)),
+              "Open Quorvex Client | Show Alerts | Sound on Down | - | Quit");
     HWND tray = FindThreadWindow("", QX_TRAY_WINDOW_CLASS);
     ASSERT_NE(tray, nullptr);
     auto choose = [&](const char* text) {

@@ -23,6 +23,7 @@ struct ItemRecord {
 };
 
 const MirrorView* g_view;
+const MirrorView* g_watchers[MIRROR_WATCHERS];
 ItemIndex g_items;
 ItemCounts g_counts;
 std::deque<EventRecord*, RefusableAllocator<EventRecord*, MEMORY_EVENT_TABLE>> g_events;
@@ -35,20 +36,49 @@ void SetStatusText(ItemRecord* record, const char* text) {
     CopyFieldText(record->status, sizeof record->status, text, sizeof record->status - 1);
 }
 
-bool ShowAppended(MirrorList list, size_t row, const void* record, int scroll) {
-    return g_view == nullptr || g_view->rowAppended == nullptr ||
-           g_view->rowAppended(list, row, record, scroll != 0);
+// Calls `member` of the view and of every watcher that has one.
+template <typename Member, typename... Args>
+void Tell(Member member, Args... args) {
+    if (g_view != nullptr && g_view->*member != nullptr)
+        (g_view->*member)(args...);
+    for (const MirrorView* watcher : g_watchers)
+        if (watcher != nullptr && watcher->*member != nullptr)
+            (watcher->*member)(args...);
 }
 
-void TellCleared(MirrorList list) {
-    if (g_view != nullptr && g_view->cleared != nullptr)
-        g_view->cleared(list);
+bool ShowAppended(MirrorList list, size_t row, const void* record, int scroll) {
+    if (g_view != nullptr && g_view->rowAppended != nullptr &&
+        !g_view->rowAppended(list, row, record, scroll != 0))
+        return false;
+    for (const MirrorView* watcher : g_watchers)
+        if (watcher != nullptr && watcher->rowAppended != nullptr)
+            watcher->rowAppended(list, row, record, scroll != 0);
+    return true;
 }
 
 }  // namespace
 
 void SetMirrorView(const MirrorView* view) {
     g_view = view;
+}
+
+bool AddMirrorWatcher(const MirrorView* watcher) {
+    for (const MirrorView* known : g_watchers)
+        if (known == watcher)
+            return true;
+    for (const MirrorView*& slot : g_watchers) {
+        if (slot == nullptr) {
+            slot = watcher;
+            return true;
+        }
+    }
+    return false;
+}
+
+void RemoveMirrorWatcher(const MirrorView* watcher) {
+    for (const MirrorView*& slot : g_watchers)
+        if (slot == watcher)
+            slot = nullptr;
 }
 
 TestItem* NewTestItem() {
@@ -90,8 +120,7 @@ void SetItemState(size_t row, uint32_t started, uint32_t up, const char* statusT
     item->up = up;
     SetStatusText(RecordOf(item), statusText != nullptr ? statusText : ItemStatusText(started, up));
     g_counts.Change(ItemStateOf(change.oldStarted, change.oldUp), ItemStateOf(started, up));
-    if (g_view != nullptr && g_view->rowChanged != nullptr)
-        g_view->rowChanged(MirrorList::Items, row, change);
+    Tell(&MirrorView::rowChanged, MirrorList::Items, row, change);
 }
 
 void RefreshItemRow(size_t row) {
@@ -104,15 +133,14 @@ void DeleteItemRow(size_t row) {
     if (item == nullptr)
         return;
     g_counts.Change(ItemStateOf(item->started, item->up), ItemState::None);
-    if (g_view != nullptr && g_view->rowRemoved != nullptr)
-        g_view->rowRemoved(MirrorList::Items, row);
+    Tell(&MirrorView::rowRemoved, MirrorList::Items, row);
     g_items.Remove(item);
     ReleaseRecord(item);
 }
 
 void ClearItemRows() {
     g_counts.Clear();
-    TellCleared(MirrorList::Items);
+    Tell(&MirrorView::cleared, MirrorList::Items);
     for (size_t row = 0; row < g_items.Size(); ++row)
         ReleaseRecord(g_items.At(row));
     g_items.Clear();
@@ -137,7 +165,7 @@ bool AddEventRow(const EventRecord& event, int scroll) {
 }
 
 void ClearEventRows() {
-    TellCleared(MirrorList::Events);
+    Tell(&MirrorView::cleared, MirrorList::Events);
     for (EventRecord* copy : g_events)
         ReleaseRecord(copy);
     g_events.clear();

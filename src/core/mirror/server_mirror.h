@@ -6,7 +6,9 @@
 //
 // What shows the mirror is its view, registered at start-up: it is told of
 // every row appended, every row changed, every row removed and every list
-// emptied, and reads the rows' texts back from here. Rows are numbered from
+// emptied, and reads the rows' texts back from here. Watchers (the
+// notification icon, an export under way) are told the same, after the
+// view, of the rows the view took. Rows are numbered from
 // 0 in the order they were appended, as a list view numbers rows that always
 // go after its last one; removing a row moves the rows below it up one.
 //
@@ -65,6 +67,13 @@ struct MirrorView {
 };
 // Null: nobody is told (rows are kept all the same).
 void SetMirrorView(const MirrorView* view);
+
+// A watcher is a view whose rowAppended answer is not asked for: it cannot
+// refuse a row. At most MIRROR_WATCHERS at a time; false when that many are
+// registered. Adding one twice registers it once.
+constexpr size_t MIRROR_WATCHERS = 2;
+bool AddMirrorWatcher(const MirrorView* watcher);
+void RemoveMirrorWatcher(const MirrorView* watcher);
 
 // --- Test items ---
 

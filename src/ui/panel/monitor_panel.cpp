@@ -1,10 +1,13 @@
 // The monitor panel's dialog procedure: builds the three list views, the
 // button icons and the depth selector when it opens, and routes its buttons
-// to the item commands and the connection. The lists' notifications that
+// to the item commands and the connection, and the lists' right-click menu
+// and keys to their commands. The lists' notifications that
 // come with every row and every painted cell (custom draw, requests for cell
 // texts, rows inserted and deleted) are answered in the panel's window
 // procedure, before the dialog manager.
 #include "ui/panel/monitor_panel.h"
+
+#include <windowsx.h>
 
 #include <cstddef>
 #include <initializer_list>
@@ -21,6 +24,7 @@
 #include "ui/panel/event_depth.h"
 #include "ui/panel/item_commands.h"
 #include "ui/panel/list_batch.h"
+#include "ui/panel/list_menu.h"
 #include "ui/panel/panel_windows.h"
 #include "ui/panel/retired_lists.h"
 #include "ui/panel/server_lists_view.h"
@@ -202,8 +206,15 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     return FALSE;
 }
 
+bool IsPanelList(HWND window) {
+    return window != nullptr &&
+           (window == g_itemsList || window == g_eventsList || window == g_statusLog);
+}
+
 INT_PTR OnNotify(WPARAM wParam, LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->code == LVN_KEYDOWN && IsPanelList(header->hwndFrom))
+        OnListKeyDown(header->hwndFrom, reinterpret_cast<const NMLVKEYDOWN*>(lParam));
     // Edit Item takes the selected item itself, so a single click needs no
     // answer: the open item dialog's item never changes under it.
     if (wParam == IDC_PANEL_ITEMS && header->code == NM_DBLCLK)
@@ -218,6 +229,12 @@ INT_PTR CALLBACK MonitorPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_NOTIFY: return OnNotify(wParam, lParam);
+    case WM_CONTEXTMENU:
+        if (!IsPanelList(reinterpret_cast<HWND>(wParam)))
+            return FALSE;
+        OnListContextMenu(reinterpret_cast<HWND>(wParam),
+                          {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return TRUE;
     case WM_DESTROY:
         ThawLists();
         LeaveRetiredRowsToTheProcess();

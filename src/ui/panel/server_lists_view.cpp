@@ -7,7 +7,6 @@
 #include "ui/panel/list_batch.h"
 #include "ui/panel/panel_windows.h"
 #include "ui/panel/retired_lists.h"
-#include "ui/tray/tray_icon.h"
 
 namespace {
 
@@ -30,25 +29,19 @@ bool OnRowAppended(MirrorList which, size_t row, const void* record, bool scroll
     lvi.lParam = reinterpret_cast<LPARAM>(record);
     if (SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi)) < 0)
         return false;
-    if (which == MirrorList::Items)
-        TrayItemsChanged();
     if (scroll)
         ShowLastRow(list);  // the row just appended; once per batch
     return true;
 }
 
-void OnRowChanged(MirrorList which, size_t row, const ItemChange& change) {
+void OnRowChanged(MirrorList which, size_t row, const ItemChange&) {
     RedrawRow(ListOf(which), static_cast<int>(row));
-    if (const TestItem* item = MirrorItem(row))
-        TrayItemChanged(*item, change.oldStarted, change.oldUp, change.statusNotice);
 }
 
 void OnRowRemoved(MirrorList which, size_t row) {
     HWND list = ListOf(which);
     FreezeList(list);
     SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-    if (which == MirrorList::Items)
-        TrayItemsChanged();
 }
 
 // A large list is taken down behind a fresh one (retired_lists.h); a small
@@ -63,8 +56,6 @@ void OnCleared(MirrorList which) {
         ReplacePanelList(list, fresh);
     } else
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    if (which == MirrorList::Items)
-        TrayItemsChanged();
     ThawLists();  // an emptied list draws at once, and no timer outlives the lists
 }
 

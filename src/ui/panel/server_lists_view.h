@@ -1,6 +1,5 @@
 // The test items list and the events list as the view of the server mirror
-// (core/mirror/server_mirror.h), and through them the notification icon's news of
-// the items. Registered with SetMirrorView at start-up.
+// (core/mirror/server_mirror.h). Registered with SetMirrorView at start-up.
 //
 // Each row is inserted once, at the end, with the callback text and its
 // record as lParam; its cells are read from the mirror whenever the list

@@ -11,6 +11,8 @@
 // icon, at most once a second.
 #include "ui/tray/tray_icon.h"
 
+#include <mmsystem.h>
+
 #include <cstring>
 
 #include "core/mirror/server_mirror.h"
@@ -19,7 +21,9 @@
 #include "core/session/session.h"
 #include "res/resource.h"
 #include "ui/common/dpi.h"
+#include "ui/common/popup_menu.h"
 #include "ui/common/window_ops.h"
+#include "ui/tray/alert_choices.h"
 
 namespace {
 
@@ -32,26 +36,36 @@ constexpr UINT ICON_REDRAW_DELAY_MS = 250;
 constexpr UINT BALLOON_TIMEOUT_MS = 10000;
 constexpr DWORD ADD_RETRY_MS = 1000;
 
-NotifyIconCall g_notifyIcon = Shell_NotifyIconA;
-HWND g_mainWindow;  // brought back, flashed and told to quit
-HWND g_trayWindow;
-UINT g_taskbarCreated;
-bool g_iconAdded;     // the shell said yes: the icon is there
-bool g_iconMayExist;  // an add was tried: a refusal may have been a timeout
-DWORD g_lastAddTry;
-bool g_showAlerts = true;
-bool g_redrawPending;
-bool g_balloonPending;
-bool g_flashing;  // the taskbar button flashes for a host down
-HICON g_icons[3];
-TrayImage g_shownImage;
-char g_shownTip[128];
-AlertGatherer g_alerts;
-CharSizeFn g_charSize = SingleByteCharSize;
+// Everything the icon holds between messages, for the life of the main
+// window it stands for.
+struct NotificationIcon {
+    NotifyIconCall notify = Shell_NotifyIconA;  // the shell, or a test's stand-in
+    HWND owner;   // the main window: brought back, flashed and told to quit
+    HWND window;  // the icon's own hidden window
+    UINT taskbarCreated;
+    bool added;     // the shell said yes: the icon is there
+    bool mayExist;  // an add was tried: a refusal may have been a timeout
+    DWORD lastAddTry;
+    AlertChoices choices = {true, false};
+    bool redrawPending;
+    bool balloonPending;
+    bool flashing;  // the taskbar button flashes for a host down
+    HICON icons[3];
+    TrayImage shownImage;
+    char shownTip[128];
+    AlertGatherer alerts;
+    CharSizeFn charSize = SingleByteCharSize;
+};
+NotificationIcon g_icon;
 
 // A lead byte with nothing after it counts as two, so cutting leaves it out.
 size_t DoubleByteCharSize(const char* s, size_t) {
     return IsDBCSLeadByte(static_cast<BYTE>(*s)) ? 2 : 1;
+}
+
+// Alerts are gathered for a balloon, a sound, or both.
+bool Alerting() {
+    return g_icon.added && (g_icon.choices.showAlerts || g_icon.choices.soundOnDown);
 }
 
 bool Connected() {
@@ -63,7 +77,7 @@ NOTIFYICONDATAA IconData(UINT flags) {
     ZeroMemory(&data, sizeof data);
     // The Windows 2000 layout: tooltip of 128, balloons; later fields unused.
     data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    data.hWnd = g_trayWindow;
+    data.hWnd = g_icon.window;
     data.uID = TRAY_ICON_ID;
     data.uFlags = flags;
     return data;
@@ -71,138 +85,152 @@ NOTIFYICONDATAA IconData(UINT flags) {
 
 void FillPictureAndTip(NOTIFYICONDATAA* data) {
     const ItemCounts& counts = MirrorItemCounts();
-    g_shownImage = TrayImageFor(Connected(), counts);
-    FormatTrayTip(g_shownTip, sizeof g_shownTip, Connected(), counts);
-    data->hIcon = g_icons[static_cast<int>(g_shownImage)];
-    lstrcpynA(data->szTip, g_shownTip, sizeof data->szTip);
+    g_icon.shownImage = TrayImageFor(Connected(), counts);
+    FormatTrayTip(g_icon.shownTip, sizeof g_icon.shownTip, Connected(), counts);
+    data->hIcon = g_icon.icons[static_cast<int>(g_icon.shownImage)];
+    lstrcpynA(data->szTip, g_icon.shownTip, sizeof data->szTip);
 }
 
 void AddIcon() {
     NOTIFYICONDATAA data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = WM_TRAY_ICON;
     FillPictureAndTip(&data);
-    g_iconMayExist = true;
-    g_lastAddTry = GetTickCount();
+    g_icon.mayExist = true;
+    g_icon.lastAddTry = GetTickCount();
     // A shell that announces itself again, or one whose answer to an earlier
     // add timed out, may already hold the icon.
-    g_iconAdded = g_notifyIcon(NIM_ADD, &data) != FALSE || g_notifyIcon(NIM_MODIFY, &data) != FALSE;
+    g_icon.added =
+        g_icon.notify(NIM_ADD, &data) != FALSE || g_icon.notify(NIM_MODIFY, &data) != FALSE;
 }
 
 void NoteRedraw();
 
 void Redraw() {
-    g_redrawPending = false;
-    KillTimer(g_trayWindow, ICON_REDRAW_TIMER);
-    if (!g_iconAdded) {
-        if (GetTickCount() - g_lastAddTry < ADD_RETRY_MS)
+    g_icon.redrawPending = false;
+    KillTimer(g_icon.window, ICON_REDRAW_TIMER);
+    if (!g_icon.added) {
+        if (GetTickCount() - g_icon.lastAddTry < ADD_RETRY_MS)
             NoteRedraw();  // tried again when the second is up
         else
             AddIcon();
         return;
     }
     const ItemCounts& counts = MirrorItemCounts();
-    char tip[sizeof g_shownTip];
+    char tip[sizeof g_icon.shownTip];
     FormatTrayTip(tip, sizeof tip, Connected(), counts);
-    if (TrayImageFor(Connected(), counts) == g_shownImage && std::strcmp(tip, g_shownTip) == 0)
+    if (TrayImageFor(Connected(), counts) == g_icon.shownImage &&
+        std::strcmp(tip, g_icon.shownTip) == 0)
         return;
     NOTIFYICONDATAA data = IconData(NIF_ICON | NIF_TIP);
     FillPictureAndTip(&data);
-    g_notifyIcon(NIM_MODIFY, &data);
+    g_icon.notify(NIM_MODIFY, &data);
 }
 
 // Called for every change; the icon itself is redrawn (or added again) by
 // the timer.
 void NoteRedraw() {
-    if (g_redrawPending || g_trayWindow == nullptr)
+    if (g_icon.redrawPending || g_icon.window == nullptr)
         return;
     UINT delay = ICON_REDRAW_DELAY_MS;
-    const DWORD sinceAdd = GetTickCount() - g_lastAddTry;
-    if (!g_iconAdded && sinceAdd + ICON_REDRAW_DELAY_MS < ADD_RETRY_MS)
+    const DWORD sinceAdd = GetTickCount() - g_icon.lastAddTry;
+    if (!g_icon.added && sinceAdd + ICON_REDRAW_DELAY_MS < ADD_RETRY_MS)
         delay = ADD_RETRY_MS - sinceAdd;
-    g_redrawPending = SetTimer(g_trayWindow, ICON_REDRAW_TIMER, delay, nullptr) != 0;
+    g_icon.redrawPending = SetTimer(g_icon.window, ICON_REDRAW_TIMER, delay, nullptr) != 0;
 }
 
 void ScheduleBalloon() {
-    if (g_balloonPending || !g_alerts.Pending())
+    if (g_icon.balloonPending || !g_icon.alerts.Pending())
         return;
-    const UINT delay = g_alerts.DelayMs(GetTickCount());
-    g_balloonPending =
-        SetTimer(g_trayWindow, BALLOON_TIMER,
+    const UINT delay = g_icon.alerts.DelayMs(GetTickCount());
+    g_icon.balloonPending =
+        SetTimer(g_icon.window, BALLOON_TIMER,
                  delay > USER_TIMER_MINIMUM ? delay : USER_TIMER_MINIMUM, nullptr) != 0;
 }
 
 bool MainWindowInFront() {
     HWND front = GetForegroundWindow();
-    return front != nullptr && GetAncestor(front, GA_ROOTOWNER) == g_mainWindow;
+    return front != nullptr && GetAncestor(front, GA_ROOTOWNER) == g_icon.owner;
 }
 
 void ShowBalloon() {
-    g_balloonPending = false;
-    KillTimer(g_trayWindow, BALLOON_TIMER);
+    g_icon.balloonPending = false;
+    KillTimer(g_icon.window, BALLOON_TIMER);
     const DWORD now = GetTickCount();
-    if (!g_iconAdded || !g_showAlerts || !g_alerts.Pending())
+    if (!Alerting() || !g_icon.alerts.Pending())
         return;
-    if (g_alerts.DelayMs(now) > 0) {
+    if (g_icon.alerts.DelayMs(now) > 0) {
         ScheduleBalloon();
         return;
     }
     Balloon balloon;
-    if (!g_alerts.Take(now, &balloon, g_charSize))
+    if (!g_icon.alerts.Take(now, &balloon, g_icon.charSize))
         return;
+    // A host down (or flapping) and a lost connection: one sound per balloon.
+    if (g_icon.choices.soundOnDown && balloon.warning)
+        PlaySoundA(MAKEINTRESOURCEA(IDW_DOWN_SOUND), InstanceOf(g_icon.window),
+                   SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+    if (!g_icon.choices.showAlerts) {
+        ScheduleBalloon();
+        return;
+    }
     NOTIFYICONDATAA data = IconData(NIF_INFO);
     lstrcpynA(data.szInfoTitle, balloon.title, sizeof data.szInfoTitle);
     lstrcpynA(data.szInfo, balloon.text, sizeof data.szInfo);
     data.uTimeout = BALLOON_TIMEOUT_MS;
     data.dwInfoFlags = balloon.warning ? NIIF_WARNING : NIIF_INFO;
-    g_notifyIcon(NIM_MODIFY, &data);
+    g_icon.notify(NIM_MODIFY, &data);
     if (balloon.hostDown && !MainWindowInFront()) {
         FLASHWINFO flash = {};
         flash.cbSize = sizeof flash;
-        flash.hwnd = g_mainWindow;
+        flash.hwnd = g_icon.owner;
         flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;  // until the window is activated
         FlashWindowEx(&flash);
-        g_flashing = true;
+        g_icon.flashing = true;
     }
     ScheduleBalloon();  // what waited behind a lost connection
 }
 
 void BringMainWindowToFront() {
-    if (IsIconic(g_mainWindow))
-        ShowWindow(g_mainWindow, SW_RESTORE);
-    SetForegroundWindow(g_mainWindow);
+    if (IsIconic(g_icon.owner))
+        ShowWindow(g_icon.owner, SW_RESTORE);
+    SetForegroundWindow(g_icon.owner);
 }
 
 void ShowIconMenu() {
-    HMENU menu = LoadMenuA(InstanceOf(g_trayWindow), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = LoadMenuA(InstanceOf(g_icon.window), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (menu == nullptr)
         return;
     HMENU popup = GetSubMenu(menu, 0);
     CheckMenuItem(popup, IDM_TRAY_SHOW_ALERTS,
-                  MF_BYCOMMAND | (g_showAlerts ? MF_CHECKED : MF_UNCHECKED));
+                  MF_BYCOMMAND | (g_icon.choices.showAlerts ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, IDM_TRAY_SOUND_ON_DOWN,
+                  MF_BYCOMMAND | (g_icon.choices.soundOnDown ? MF_CHECKED : MF_UNCHECKED));
     SetMenuDefaultItem(popup, IDM_TRAY_OPEN, FALSE);
     POINT at;
     GetCursorPos(&at);
     // The menu closes when the user clicks elsewhere only if its owner is
     // the foreground window, and the posted message lets it go away for good.
-    SetForegroundWindow(g_trayWindow);
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, g_trayWindow, nullptr);
-    PostMessageA(g_trayWindow, WM_NULL, 0, 0);
+    SetForegroundWindow(g_icon.window);
+    const UINT command = ShowPopupMenu(popup, g_icon.window, at);
+    PostMessageA(g_icon.window, WM_NULL, 0, 0);
     DestroyMenu(menu);
+    if (command != 0)
+        PostMessageA(g_icon.window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void DiscardAlerts() {
-    g_alerts.Discard();
-    g_balloonPending = false;
-    KillTimer(g_trayWindow, BALLOON_TIMER);
+    g_icon.alerts.Discard();
+    g_icon.balloonPending = false;
+    KillTimer(g_icon.window, BALLOON_TIMER);
 }
 
 void StopFlash() {
-    if (!g_flashing)
+    if (!g_icon.flashing)
         return;
-    g_flashing = false;
+    g_icon.flashing = false;
     FLASHWINFO flash = {};
     flash.cbSize = sizeof flash;
-    flash.hwnd = g_mainWindow;
+    flash.hwnd = g_icon.owner;
     flash.dwFlags = FLASHW_STOP;
     FlashWindowEx(&flash);
 }
@@ -211,10 +239,10 @@ void StopFlash() {
 // frames from 16 to 64 pixels, and the nearest one is taken.
 void LoadIcons(UINT dpi) {
     const int size = SmallIconSize(dpi);
-    HINSTANCE instance = InstanceOf(g_mainWindow);
+    HINSTANCE instance = InstanceOf(g_icon.owner);
     const int ids[3] = {IDI_TRAY_DISCONNECTED, IDI_TRAY_ALL_UP, IDI_TRAY_SOME_DOWN};
     for (int i = 0; i < 3; ++i)
-        g_icons[i] = static_cast<HICON>(
+        g_icon.icons[i] = static_cast<HICON>(
             LoadImageA(instance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size, size, 0));
 }
 
@@ -230,13 +258,18 @@ LRESULT OnMenuCommand(WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDM_TRAY_OPEN: BringMainWindowToFront(); break;
     case IDM_TRAY_SHOW_ALERTS:
-        g_showAlerts = !g_showAlerts;
-        if (!g_showAlerts)
+    case IDM_TRAY_SOUND_ON_DOWN: {
+        bool& choice = LOWORD(wParam) == IDM_TRAY_SHOW_ALERTS ? g_icon.choices.showAlerts
+                                                              : g_icon.choices.soundOnDown;
+        choice = !choice;
+        SaveAlertChoices(g_icon.choices);
+        if (!g_icon.choices.showAlerts && !g_icon.choices.soundOnDown)
             DiscardAlerts();
         break;
+    }
     case IDM_TRAY_QUIT:
         // As the "Quit" item of the main menu.
-        PostMessageA(g_mainWindow, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+        PostMessageA(g_icon.owner, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
         break;
     default: break;
     }
@@ -264,7 +297,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             ShowBalloon();
         return 0;
     default:
-        if (message == g_taskbarCreated && g_taskbarCreated != 0) {
+        if (message == g_icon.taskbarCreated && g_icon.taskbarCreated != 0) {
             AddIcon();  // the new shell knows no icons
             return 0;
         }
@@ -272,8 +305,47 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+// The icon watches the server mirror: its counts give the picture and the
+// tooltip, and a status notice that changed a started item may alert.
+void ItemChanged(const TestItem& item, const ItemChange& change) {
+    NoteRedraw();
+    if (!change.statusNotice || !Alerting())
+        return;
+    const Transition transition = StatusTransition(change.oldStarted, change.oldUp, item.up);
+    if (transition == Transition::None)
+        return;
+    char name[NAME_FIELD + 1];
+    CopyFieldText(name, item.config.name);
+    g_icon.alerts.NoteTransition(item.itemId, name, transition, GetTickCount());
+    ScheduleBalloon();
+}
+
+bool OnRowAppended(MirrorList list, size_t, const void*, bool) {
+    if (list == MirrorList::Items)
+        NoteRedraw();
+    return true;
+}
+
+void OnRowChanged(MirrorList list, size_t row, const ItemChange& change) {
+    const TestItem* item = MirrorItem(row);
+    if (list == MirrorList::Items && item != nullptr)
+        ItemChanged(*item, change);
+}
+
+void OnRowRemoved(MirrorList list, size_t) {
+    if (list == MirrorList::Items)
+        NoteRedraw();
+}
+
+void OnCleared(MirrorList list) {
+    if (list == MirrorList::Items)
+        NoteRedraw();
+}
+
+const MirrorView kWatcher = {OnRowAppended, OnRowChanged, OnRowRemoved, OnCleared};
+
 bool CreateTrayWindow() {
-    HINSTANCE instance = InstanceOf(g_mainWindow);
+    HINSTANCE instance = InstanceOf(g_icon.owner);
     WNDCLASSEXA wcex = {};
     wcex.cbSize = sizeof wcex;
     wcex.lpfnWndProc = TrayWindowProc;
@@ -281,70 +353,55 @@ bool CreateTrayWindow() {
     wcex.lpszClassName = QX_TRAY_WINDOW_CLASS;
     RegisterClassExA(&wcex);  // already registered when the main window is made again
     // A hidden top-level window: message-only windows miss broadcasts.
-    g_trayWindow = CreateWindowExA(0, QX_TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                   nullptr, instance, nullptr);
-    return g_trayWindow != nullptr;
+    g_icon.window = CreateWindowExA(0, QX_TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                    nullptr, instance, nullptr);
+    return g_icon.window != nullptr;
 }
 
 }  // namespace
 
 void SetNotifyIconCall(NotifyIconCall call) {
-    g_notifyIcon = call != nullptr ? call : Shell_NotifyIconA;
+    g_icon.notify = call != nullptr ? call : Shell_NotifyIconA;
 }
 
 void StartTrayIcon(HWND mainWindow) {
-    g_mainWindow = mainWindow;
-    g_charSize = GetACP() == CP_UTF8 ? Utf8CharSize : DoubleByteCharSize;
-    g_showAlerts = true;
+    g_icon.owner = mainWindow;
+    g_icon.charSize = GetACP() == CP_UTF8 ? Utf8CharSize : DoubleByteCharSize;
+    g_icon.choices = ReadAlertChoices();
     if (!CreateTrayWindow())
         return;
-    g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    LoadIcons(WindowDpi(g_mainWindow));
+    AddMirrorWatcher(&kWatcher);
+    g_icon.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    LoadIcons(WindowDpi(g_icon.owner));
     AddIcon();
 }
 
 void StopTrayIcon() {
-    if (g_iconMayExist) {
+    RemoveMirrorWatcher(&kWatcher);
+    if (g_icon.mayExist) {
         NOTIFYICONDATAA data = IconData(0);
-        g_notifyIcon(NIM_DELETE, &data);
+        g_icon.notify(NIM_DELETE, &data);
     }
-    g_iconAdded = g_iconMayExist = g_flashing = false;
-    if (g_trayWindow != nullptr)
-        DestroyWindow(g_trayWindow);  // its timers go with it
-    g_trayWindow = nullptr;
-    g_redrawPending = g_balloonPending = false;
-    DestroyIcons(g_icons);
-    g_alerts = AlertGatherer();
-    g_mainWindow = nullptr;
-}
-
-void TrayItemsChanged() {
-    NoteRedraw();
-}
-
-void TrayItemChanged(const TestItem& item, uint32_t oldStarted, uint32_t oldUp, bool statusNotice) {
-    NoteRedraw();
-    if (!statusNotice || !g_iconAdded || !g_showAlerts)
-        return;
-    const Transition transition = StatusTransition(oldStarted, oldUp, item.up);
-    if (transition == Transition::None)
-        return;
-    char name[NAME_FIELD + 1];
-    CopyFieldText(name, item.config.name);
-    g_alerts.NoteTransition(item.itemId, name, transition, GetTickCount());
-    ScheduleBalloon();
+    g_icon.added = g_icon.mayExist = g_icon.flashing = false;
+    if (g_icon.window != nullptr)
+        DestroyWindow(g_icon.window);  // its timers go with it
+    g_icon.window = nullptr;
+    g_icon.redrawPending = g_icon.balloonPending = false;
+    DestroyIcons(g_icon.icons);
+    g_icon.alerts = AlertGatherer();
+    g_icon.owner = nullptr;
 }
 
 void TrayDpiChanged(UINT dpi) {
-    if (g_trayWindow == nullptr)
+    if (g_icon.window == nullptr)
         return;
     HICON previous[3];
-    std::memcpy(previous, g_icons, sizeof previous);
+    std::memcpy(previous, g_icon.icons, sizeof previous);
     LoadIcons(dpi);
-    if (g_iconAdded) {  // else the next add takes the new pictures
+    if (g_icon.added) {  // else the next add takes the new pictures
         NOTIFYICONDATAA data = IconData(NIF_ICON);
-        data.hIcon = g_icons[static_cast<int>(g_shownImage)];
-        g_notifyIcon(NIM_MODIFY, &data);
+        data.hIcon = g_icon.icons[static_cast<int>(g_icon.shownImage)];
+        g_icon.notify(NIM_MODIFY, &data);
     }
     DestroyIcons(previous);  // the shell shows the new picture now
 }
@@ -356,14 +413,14 @@ void TrayConnectionChanged(bool lost) {
     // after the user has seen the connection go.
     DiscardAlerts();
     StopFlash();
-    if (!lost || !g_iconAdded || !g_showAlerts)
+    if (!lost || !Alerting())
         return;
     char ip[sizeof g_clientConfig.serverIp + 1];
     CopyFieldText(ip, g_clientConfig.serverIp);
-    g_alerts.NoteConnectionLost(ip, g_clientConfig.serverPort, GetTickCount());
+    g_icon.alerts.NoteConnectionLost(ip, g_clientConfig.serverPort, GetTickCount());
     ScheduleBalloon();
 }
 
 bool TrayAlertsShown() {
-    return g_showAlerts;
+    return g_icon.choices.showAlerts;
 }
