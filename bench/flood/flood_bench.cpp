@@ -12,6 +12,15 @@
 //   big_flood_us_per_row.N, us_per_row_rise.N      time per row against that of the sync
 //   clear_client_ms.N, big_clear_client_ms.N       Disconnect pressed after either sync: until
 //                                                  the emptied lists let the client answer
+//   big_sync_click_{max,median}_ms.N,              during the 1,000 + 400,000 sync, a real click
+//   big_sync_clicks.N                              on "Event View Depth" every 2 s (SendInput
+//                                                  from here) until its drop-down list shows
+//   big_sync_events_paints_per_s.N                 changes of the events list's picture on
+//                                                  screen, read every 50 ms
+//   big_clear_empty_on_screen_ms.N,                Disconnect after it: until the events list
+//   big_clear_click_max_ms.N, big_clear_clicks.N,  shows no rows, the longest wait for a real
+//   big_clear_memory_back_ms.N                     click (one every 200 ms), until the memory
+//                                                  is back within 10 % of a fresh client's
 //   log_quit_client_ms.N                           closing the client with 40,000 events and
 //                                                  30,000 log lines, until the process ends
 // and once: alerts_on/off_client_cpu (a fifth of the items flapping, "Show
@@ -19,19 +28,25 @@
 // The client is the shipped program with its main window shown, as a user
 // runs it, so every row is drawn and scrolled as it would be. The server is
 // an optimised build that prepares its whole stream before it listens.
+// What a person would see and feel is read from outside (outside_user.h):
+// clicks go through the input queue, their answers and the lists' pictures
+// are read from the wineserver and the screen, never from the client's thread.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client_figures.h"
 #include "client_process.h"
 #include "flood_floor.h"
+#include "outside_user.h"
 #include "refserver.h"
 #include "res/resource.h"
 
@@ -113,8 +128,10 @@ HWND ClientWindow() {
 
 // Presses Disconnect in the client's panel and times how long the client
 // takes to answer again: the emptying of both lists (the status log keeps
-// its lines). -1 when it did not answer within ten minutes.
-double DisconnectMs() {
+// its lines). -1 when it did not answer within ten minutes. `meanwhile`
+// (if any) runs from the press on, given its tick count, while another
+// thread waits for that answer.
+double DisconnectMs(const std::function<void(DWORD pressed)>& meanwhile = nullptr) {
     HWND main = ClientWindow();
     HWND button = main ? PanelControl(main, IDC_PANEL_CONNECT) : nullptr;
     if (button == nullptr)
@@ -122,10 +139,160 @@ double DisconnectMs() {
     const DWORD start = GetTickCount();
     PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(IDC_PANEL_CONNECT, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
-    DWORD_PTR answer;
-    if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &answer))
-        return -1;
-    return GetTickCount() - start;
+    double ms = -1;
+    std::thread answer([&] {
+        DWORD_PTR result;
+        if (SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &result))
+            ms = GetTickCount() - start;
+    });
+    if (meanwhile)
+        meanwhile(start);
+    answer.join();
+    return ms;
+}
+
+// How long a person waits at most for the answer to a click before it
+// counts as never answered.
+constexpr DWORD kClickLimitMs = 60000;
+
+// Calls `sample` every `everyMs` milliseconds on a thread of its own, from
+// construction to destruction.
+class EveryFewMs {
+public:
+    EveryFewMs(DWORD everyMs, const std::function<void()>& sample)
+        : thread_([this, everyMs, sample] {
+              while (!stop_) {
+                  sample();
+                  Sleep(everyMs);
+              }
+          }) {}
+    ~EveryFewMs() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// The panel's controls that a person watches and clicks; null when the
+// main window is not there.
+struct PanelView {
+    HWND depth = nullptr;   // the "Event View Depth" combo box
+    HWND events = nullptr;  // the events list
+    explicit PanelView(HWND main)
+        : depth(main ? PanelControl(main, IDC_PANEL_DEPTH) : nullptr),
+          events(main ? PanelControl(main, IDC_PANEL_EVENTS) : nullptr) {}
+    bool Found() const { return depth != nullptr && events != nullptr; }
+};
+
+// What a person saw of the client during a sync: the answer time of a real
+// click on "Event View Depth" (a click every 2 s, or as soon as the last
+// one was answered when that took longer), and how often the picture of
+// the events list changed on screen, per second.
+struct SyncView {
+    std::vector<double> clickMs;
+    double paintsPerS = -1;
+};
+
+// Watches from the time the connect dialog has gone until `synced`. The
+// screen is read every 50 ms, except while the combo's open drop-down list
+// covers a part of the events list.
+SyncView WatchSync(const std::function<bool()>& synced) {
+    SyncView view;
+    const PanelView panel(ClientWindow());
+    if (!panel.Found() ||
+        !WaitFor([] { return FindWindowA(nullptr, "Connect to Quorvex Server") == nullptr; },
+                 30000))
+        return view;
+    const HWND dropDown = DropDownOf(panel.depth);
+    if (dropDown == nullptr)
+        return view;
+    std::atomic<long> changes{0};
+    const DWORD start = GetTickCount();
+    {
+        uint64_t last = 0;
+        EveryFewMs sampler(50, [&] {
+            const RECT rows = RowsOnScreen(panel.events);
+            RECT list, overlap;
+            if (IsWindowVisible(dropDown) && GetWindowRect(dropDown, &list) &&
+                IntersectRect(&overlap, &rows, &list))
+                return;
+            const std::vector<uint32_t> pixels = ScreenPixels(rows);
+            if (pixels.empty())
+                return;
+            const uint64_t sum = PictureSum(pixels);
+            if (last != 0 && sum != last)
+                ++changes;
+            last = sum;
+        });
+        while (!synced()) {
+            const DWORD clicked = GetTickCount();
+            view.clickMs.push_back(ComboAnswerMs(panel.depth, kClickLimitMs));
+            std::fprintf(stderr, "DBG click at %lu: %.0f synced=%d fg=%p main=%p enabled=%d\n",
+                         clicked - start, view.clickMs.back(), synced(),
+                         (void*)GetForegroundWindow(), (void*)ClientWindow(),
+                         IsWindowEnabled(ClientWindow()));
+            const DWORD took = GetTickCount() - clicked;
+            if (took < 2000)
+                WaitFor(synced, 2000 - took);
+        }
+    }
+    const double seconds = (GetTickCount() - start) / 1000.0;
+    view.paintsPerS = seconds > 0 ? changes / seconds : -1;
+    return view;
+}
+
+// What a person saw of the client while Disconnect emptied its lists, each
+// time from the press: until the events list showed no rows (its rows'
+// area on screen all of one colour, read every 20 ms: the row count would
+// have to be asked of the client's own thread), the longest wait for the
+// answer to a real click on "Event View Depth" (one every 200 ms, until
+// the list is empty and the memory back, at most 120 s), and until the
+// client's resident memory was back within 10 % of a freshly connected
+// client's (read every 500 ms).
+struct EmptyingView {
+    double emptyMs = -1;
+    double longestClickMs = -1;
+    int clicks = 0;
+    double memoryMs = -1;
+};
+
+EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD pressed) {
+    EmptyingView view;
+    const PanelView panel(ClientWindow());
+    if (!panel.Found() || DropDownOf(panel.depth) == nullptr)
+        return view;
+    std::atomic<double> emptyMs{-1}, memoryMs{-1};
+    auto since = [pressed] { return static_cast<double>(GetTickCount() - pressed); };
+    {
+        EveryFewMs screen(20, [&] {
+            if (emptyMs < 0 && IsPlain(ScreenPixels(RowsOnScreen(panel.events))))
+                emptyMs = since();
+        });
+        EveryFewMs memory(500, [&] {
+            const double mb = ReadFigures(server, g_exe).process.rssMb;
+            if (memoryMs < 0 && freshMb > 0 && mb >= 0 && mb <= 1.1 * freshMb)
+                memoryMs = since();
+        });
+        while ((emptyMs < 0 || memoryMs < 0) && since() < 120000) {
+            const DWORD clicked = GetTickCount();
+            const double dbg = ComboAnswerMs(panel.depth, kClickLimitMs);
+            if (dbg > 100 || view.clicks < 3)
+                std::fprintf(stderr, "DBG clear click %d at %.0f: %.0f empty=%.0f fg=%p\n",
+                             view.clicks, since(), dbg, (double)emptyMs,
+                             (void*)GetForegroundWindow());
+            view.longestClickMs = std::max(view.longestClickMs, dbg);
+            ++view.clicks;
+            const DWORD took = GetTickCount() - clicked;
+            if (took < 200)
+                Sleep(200 - took);
+        }
+    }
+    view.emptyMs = emptyMs;
+    view.memoryMs = memoryMs;
+    return view;
 }
 
 double CpuMs(const ProcFigures& from, const ProcFigures& to) {
@@ -150,10 +317,12 @@ double OthersCpuMs(const Figures& from, const Figures& to) {
 
 // With `running`, the reader is left running there for the caller to stop;
 // else `whileRunning` (if any) runs once the fence is echoed and the figures read,
-// before the reader is stopped.
-FloodRun RunFlood(Reader reader, const std::string& flood, RefServer* server,
-                  PROCESS_INFORMATION* running = nullptr,
-                  const std::function<void()>& whileRunning = nullptr) {
+// before the reader is stopped. `duringSync` (if any) runs once the reader
+// has started, given a test of whether the fence has been echoed.
+FloodRun RunFlood(
+    Reader reader, const std::string& flood, RefServer* server,
+    PROCESS_INFORMATION* running = nullptr, const std::function<void()>& whileRunning = nullptr,
+    const std::function<void(const std::function<bool()>& synced)>& duringSync = nullptr) {
     FloodRun run;
     if (!server->Start("", {"--flood " + flood, "-q"})) {
         std::fprintf(stderr, "%s\n", server->Error().c_str());
@@ -166,6 +335,8 @@ FloodRun RunFlood(Reader reader, const std::string& flood, RefServer* server,
         StopReader(reader, &pi);
         return run;
     }
+    if (duringSync)
+        duringSync([&] { return FenceMs(*server) >= 0; });
     if (!WaitFor([&] { return FenceMs(*server) >= 0; }, 600000))
         std::fprintf(stderr, "flood %s: no fence echo; server said:\n%s\n", flood.c_str(),
                      server->Output().c_str());
@@ -220,6 +391,21 @@ void Print(const std::string& name, int run, const char* format, double value) {
 
 double Ratio(double a, double b) {
     return a >= 0 && b > 0 ? a / b : -1;
+}
+
+double Largest(const std::vector<double>& values) {
+    return values.empty() ? -1 : *std::max_element(values.begin(), values.end());
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return -1;
+    const size_t half = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + half, values.end());
+    const double upper = values[half];
+    if (values.size() % 2 == 1)
+        return upper;
+    return (upper + *std::max_element(values.begin(), values.begin() + half)) / 2;
 }
 
 // How far apart the runs of a figure are: (largest - smallest) / smallest.
@@ -448,10 +634,17 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         const double emptyMb = EmptyClientMb(n);
         FloodRun big;
         double clearMs = -1;
+        SyncView sync;
+        EmptyingView emptying;
         {
             RefServer server;
-            big = RunFlood(Reader::Client, FloodSpec(items, events), &server, nullptr,
-                           [&] { clearMs = DisconnectMs(); });
+            big = RunFlood(
+                Reader::Client, FloodSpec(items, events), &server, nullptr,
+                [&] {
+                    clearMs = DisconnectMs(
+                        [&](DWORD pressed) { emptying = WatchEmptying(server, emptyMb, pressed); });
+                },
+                [&](const std::function<bool()>& synced) { sync = WatchSync(synced); });
         }
         const double usPerRow = big.ms >= 0 ? 1000 * big.ms / (items + events) : -1;
         const double syncUsPerRow = n <= static_cast<int>(syncMs.size()) && syncMs[n - 1] >= 0
@@ -464,6 +657,14 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         Print(rowsName, n, "%.0f B", BytesPerRow(big, emptyMb, items + events));
         Print("big_flood_us_per_row", n, "%.1f us", usPerRow);
         Print("big_clear_client_ms", n, "%.0f ms", clearMs);
+        Print("big_sync_clicks", n, "%.0f clicks", sync.clickMs.size());
+        Print("big_sync_click_max_ms", n, "%.0f ms", Largest(sync.clickMs));
+        Print("big_sync_click_median_ms", n, "%.0f ms", Median(sync.clickMs));
+        Print("big_sync_events_paints_per_s", n, "%.1f /s", sync.paintsPerS);
+        Print("big_clear_empty_on_screen_ms", n, "%.0f ms", emptying.emptyMs);
+        Print("big_clear_clicks", n, "%.0f clicks", emptying.clicks);
+        Print("big_clear_click_max_ms", n, "%.0f ms", emptying.longestClickMs);
+        Print("big_clear_memory_back_ms", n, "%.0f ms", emptying.memoryMs);
         if (syncUsPerRow > 0) {
             Print("flood_us_per_row", n, "%.1f us", syncUsPerRow);
             Print("us_per_row_rise", n, "%+.1f %%", 100 * (Ratio(usPerRow, syncUsPerRow) - 1));

@@ -4,12 +4,12 @@
 
 #include "res/resource.h"
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+bool WaitFor(const std::function<bool()>& done, DWORD ms, DWORD everyMs) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > ms)
             return false;
-        Sleep(20);
+        Sleep(everyMs);
     }
     return true;
 }

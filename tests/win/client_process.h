@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-// Polls `done` every 20 ms for at most `ms` milliseconds.
-bool WaitFor(const std::function<bool()>& done, DWORD ms);
+// Polls `done` every `everyMs` milliseconds for at most `ms` milliseconds.
+bool WaitFor(const std::function<bool()>& done, DWORD ms, DWORD everyMs = 20);
 
 // The program's connect dialog once its WM_INITDIALOG has filled the address
 // and the port (the window exists before that: what is typed or pressed
