@@ -12,6 +12,12 @@
 //   qx_demo_driver close TITLE        press Cancel in the window titled TITLE
 //   qx_demo_driver page TITLE N       select page N (from 0) of the settings tree
 //   qx_demo_driver rect TITLE         print the window's "left top width height"
+//   qx_demo_driver list-menu ID       right-click the first row of the panel's
+//                                     list ID (WM_CONTEXTMENU, as Windows sends
+//                                     it), wait for its menu, print the rectangle
+//                                     around the list and the menu
+//   qx_demo_driver close-menu         press Escape in the open menu, wait until
+//                                     it is gone
 // "open", "connect-dialog" and "rect" print the rectangle of the window.
 #include <windows.h>
 #include <commctrl.h>
@@ -77,13 +83,55 @@ HWND FilledConnectDialog() {
     return dialog;
 }
 
+// The popup menu on screen (class "#32768"), if one is visible.
+HWND VisibleMenu() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// A point in the first row, a few pixels below the column titles: a row's
+// rectangle cannot be asked for from another process.
+int RightClickFirstRow(int id) {
+    HWND list = PanelControl(MainWindow(), id);
+    HWND header = list ? reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0)) : nullptr;
+    RECT listRect, headerRect;
+    if (header == nullptr || !GetWindowRect(list, &listRect) || !GetWindowRect(header, &headerRect))
+        return 1;
+    const LONG x = listRect.left + (listRect.right - listRect.left) / 4;
+    const LONG y = headerRect.bottom + 6;
+    // A right-click gives the list the focus, so its selected row is
+    // highlighted as in a window in front.
+    SendMessageA(GetParent(list), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+    PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(x, y));
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = VisibleMenu()) != nullptr; }, 10000);
+    if (menu == nullptr) {
+        fprintf(stderr, "no menu\n");
+        return 1;
+    }
+    WaitUntilPainted(menu);
+    // The right-click selected the row, so "Copy" is offered.
+    if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) < 1) {
+        fprintf(stderr, "no row selected\n");
+        return 1;
+    }
+    RECT menuRect;
+    GetWindowRect(menu, &menuRect);
+    RECT around;
+    UnionRect(&around, &listRect, &menuRect);
+    InflateRect(&around, 2, 2);  // the list's edge, not its neighbours
+    printf("%ld %ld %ld %ld\n", around.left, around.top, around.right - around.left,
+           around.bottom - around.top);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         fprintf(
             stderr,
-            "usage: qx_demo_driver connect [ROWS] | connect-dialog | open ID TITLE | close TITLE | page TITLE N | rect TITLE\n");
+            "usage: qx_demo_driver connect [ROWS] | connect-dialog | open ID TITLE | close TITLE | page TITLE N | rect TITLE | list-menu ID | close-menu\n");
         return 2;
     }
     const char* what = argv[1];
@@ -156,6 +204,16 @@ int main(int argc, char** argv) {
     }
     if (strcmp(what, "rect") == 0 && argc > 2)
         return PrintRect(FindWindowA(nullptr, argv[2]));
+    if (strcmp(what, "list-menu") == 0 && argc > 2)
+        return RightClickFirstRow(atoi(argv[2]));
+    if (strcmp(what, "close-menu") == 0) {
+        HWND menu = VisibleMenu();
+        if (menu == nullptr)
+            return 1;
+        // The menu's loop reads the keys posted to its thread.
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        return WaitFor([] { return VisibleMenu() == nullptr; }, 5000) ? 0 : 1;
+    }
     fprintf(stderr, "unknown command\n");
     return 2;
 }
