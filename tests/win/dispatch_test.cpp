@@ -38,44 +38,6 @@ std::string Status(int row) {
     return CellText(g_itemsList, row, ITEM_STATUS_COLUMN);
 }
 
-// Watches the WM_SETREDRAW messages of one list: the last one decides
-// whether the list draws.
-struct RedrawWatch {
-    HWND list;
-    WNDPROC original;
-    bool froze = false;  // a WM_SETREDRAW FALSE came
-    int last = -1;       // wParam of the last WM_SETREDRAW, -1 before any
-};
-RedrawWatch g_watch[2];
-
-LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    for (RedrawWatch& w : g_watch) {
-        if (w.list != window)
-            continue;
-        if (message == WM_SETREDRAW) {
-            w.last = wParam != 0;
-            w.froze = w.froze || wParam == 0;
-        }
-        return CallWindowProcA(w.original, window, message, wParam, lParam);
-    }
-    return 0;
-}
-
-void WatchRedraw(int slot, HWND list) {
-    g_watch[slot].list = list;
-    g_watch[slot].last = -1;
-    g_watch[slot].froze = false;
-    g_watch[slot].original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
-}
-
-void UnwatchRedraw() {
-    for (RedrawWatch& w : g_watch)
-        if (w.list != nullptr && IsWindow(w.list))
-            SetWindowLongPtrA(w.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.original));
-    g_watch[0] = g_watch[1] = RedrawWatch{};
-}
-
 // The Status cells the items list asked the panel for, as "row:text": what
 // a paint (or a read) of the list showed.
 std::vector<std::string> g_asked;
@@ -86,7 +48,7 @@ LRESULT CALLBACK WatchCellsProc(HWND window, UINT message, WPARAM wParam, LPARAM
     auto info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
     if (message == WM_NOTIFY && info->hdr.hwndFrom == g_itemsList &&
         info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT) &&
-        info->item.iSubItem == 4)
+        info->item.iSubItem == ITEM_STATUS_COLUMN)
         g_asked.push_back(std::to_string(info->item.iItem) + ":" + info->item.pszText);
     return result;
 }
@@ -381,26 +343,29 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
+    ShowWindow(g_mainWindow, SW_SHOWNOACTIVATE);
+    for (int i = 0; i < 30; ++i)
+        Deliver(Event(CODE_EVENTS, "old", "Down"));
     ServerPeer server;
     ASSERT_TRUE(server.Connected());
-    WatchRedraw(0, g_itemsList);
-    WatchRedraw(1, g_eventsList);
-    server.Send({Item(13, "a", 1, 1), Event(CODE_EVENTS, "a", "Up")});
-    EXPECT_TRUE(PumpMessages(
-        2000, [] { return RowCount(g_itemsList) == 1 && RowCount(g_eventsList) == 1; }));
-    // The receive stopped both lists drawing while it added their rows; they
-    // draw again when it ends after a quiet spell, else with the redraw timer.
-    EXPECT_TRUE(g_watch[0].froze);
-    EXPECT_TRUE(g_watch[1].froze);
-    EXPECT_TRUE(PumpMessages(2000, [] { return g_watch[0].last == 1 && g_watch[1].last == 1; }));
-    UnwatchRedraw();
+    server.Send({Item(13, "a", 1, 1), Item(14, "b", 1, 0), Event(CODE_EVENTS, "a", "Up")});
+    ASSERT_TRUE(PumpMessages(2000, [] { return RowCount(g_eventsList) == 31; }));
+    EXPECT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(Status(0), "Up");
+    EXPECT_EQ(Status(1), "Down");
+    EXPECT_EQ(CellText(g_eventsList, 30, EVENT_TEXT_COLUMN), "Up");
+    EXPECT_TRUE(PumpMessages(2000, [] {
+        return SendMessageA(g_eventsList, LVM_GETTOPINDEX, 0, 0) +
+                   SendMessageA(g_eventsList, LVM_GETCOUNTPERPAGE, 0, 0) >=
+               31;
+    })) << "the new event is scrolled into view once the list draws again";
 
     // Data while not connected never reaches the reassembler: the receive
     // buffer still holds the frames above.
     g_connectionState = CONN_CONNECTING;
-    ServerSocketCallback(1, SOCK_EVENT_DATA, 1288, 0, 0);
-    EXPECT_EQ(RowCount(g_itemsList), 1);
-    EXPECT_EQ(RowCount(g_eventsList), 1);
+    ServerSocketCallback(1, SOCK_EVENT_DATA, 3 * 644, 0, 0);
+    EXPECT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(RowCount(g_eventsList), 31);
 }
 
 TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoView) {
