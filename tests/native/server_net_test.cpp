@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -178,26 +179,16 @@ protected:
     static std::vector<Bytes> ReadPayloads(int fd, size_t count, int budgetMs = 3000) {
         std::vector<Bytes> got;
         FrameReader r;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
-        while (got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                end - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                break;
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                break;
-            uint8_t buf[4096];
-            const ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            r.Feed(buf, static_cast<size_t>(n),
-                   [&got](const uint8_t* pl, size_t len) { got.emplace_back(pl, pl + len); });
-        }
+        ReadRaw(fd, SIZE_MAX, budgetMs, nullptr, [&](const uint8_t* b, size_t n) {
+            r.Feed(b, n, [&got](const uint8_t* pl, size_t len) { got.emplace_back(pl, pl + len); });
+            return got.size() >= count;
+        });
         return got;
     }
-    // Reads raw bytes until `count` arrived, the peer closed, or the budget ran out.
-    static Bytes ReadRaw(int fd, size_t count, int budgetMs = 3000, bool* closed = nullptr) {
+    // Reads raw bytes until `count` arrived, `enough` says so, the peer
+    // closed, or the budget ran out.
+    static Bytes ReadRaw(int fd, size_t count, int budgetMs = 3000, bool* closed = nullptr,
+                         std::function<bool(const uint8_t*, size_t)> enough = nullptr) {
         Bytes got;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
         while (got.size() < count) {
@@ -215,7 +206,10 @@ protected:
                     *closed = true;
                 break;
             }
-            got.insert(got.end(), buf, buf + n);
+            if (!enough)
+                got.insert(got.end(), buf, buf + n);
+            else if (enough(buf, static_cast<size_t>(n)))
+                break;
         }
         return got;
     }

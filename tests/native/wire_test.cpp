@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <tuple>
+#include <typeinfo>
 
 #include "capture.h"
 #include "core/mirror/item_state.h"
@@ -90,8 +91,8 @@ TEST_F(SendTest, SyncSequenceWhileNotConnectedSkipsOnlyTheSettingsRequest) {
 }
 
 // Every field of a record at its offset and width on the wire, in the order
-// of PktFields() and CfgFields(). Row n holds 0x01020304 * n, or the text
-// "f<n>", so a field read or written at another one's place shows.
+// of the field lists below. Row n holds 0x01020304 * n, or the text "f<n>",
+// so a field read or written at another one's place shows.
 struct Place {
     size_t offset, width;
 };
@@ -102,22 +103,8 @@ constexpr Place pktPlaces[] = {{0, 4},    {4, 4},    {8, 4},    {12, 128}, {140,
 constexpr Place cfgPlaces[] = {{0, 4},   {4, 4},    {8, 4},   {12, 2},   {14, 2},  {16, 80},
                                {96, 80}, {176, 80}, {256, 4}, {260, 80}, {340, 80}};
 
-// The field names are the same in the client's records and the server's.
-template <class P>
-auto PktFields(P& p) {
-    auto &c = p.config, &e = p.event;
-    return std::tie(p.kind, p.code, p.param, p.text, p.itemId, p.started, p.up, c.name, c.host,
-                    c.testType, c.port, c.interval, c.timeout, c.retries, c.mailOnDown, c.mailOnUp,
-                    e.date, e.time, e.itemName, e.host, e.text);
-}
-template <class C>
-auto CfgFields(C& c) {
-    return std::tie(c.kind, c.code, c.param, c.guiPort, c.smtpPort, c.smtpServer, c.adminEmail,
-                    c.sourceEmail, c.smtpAuth, c.smtpUser, c.smtpPassword);
-}
-
-// Gives every field its row's value (or, with check, expects it there) and
-// writes the value at the row's place in wire.
+// Writes every row's value at its place in wire and, unless check, into the
+// field too; then expects it in the field.
 template <class Fields, size_t N>
 void Visit(Fields fields, const Place (&places)[N], Bytes& wire, bool check) {
     static_assert(std::tuple_size_v<Fields> == N, "a place for every field");
@@ -129,18 +116,16 @@ void Visit(Fields fields, const Place (&places)[N], Bytes& wire, bool check) {
         if constexpr (std::is_array_v<F>) {
             const std::string text = "f" + std::to_string(row);
             std::memcpy(wire.data() + at.offset, text.c_str(), text.size());
-            if (check)
-                EXPECT_STREQ(field, text.c_str()) << "row " << row;
-            else
-                std::snprintf(field, sizeof field, "%s", text.c_str());
+            if (!check)
+                std::memcpy(field, text.c_str(), text.size() + 1);
+            EXPECT_EQ(std::string(field), text) << "row " << row;
         } else {
             const uint32_t v = 0x01020304u * static_cast<uint32_t>(row);
             for (size_t i = 0; i < at.width; ++i)
                 wire[at.offset + i] = static_cast<uint8_t>(v >> (8 * i));
-            if (check)
-                EXPECT_EQ(field, static_cast<F>(v)) << "row " << row;
-            else
+            if (!check)
                 field = static_cast<F>(v);
+            EXPECT_EQ(field, static_cast<F>(v)) << "row " << row;
         }
     };
     std::apply([&](auto&... f) { (one(f), ...); }, fields);
@@ -148,39 +133,43 @@ void Visit(Fields fields, const Place (&places)[N], Bytes& wire, bool check) {
 
 // Encodes a record whose fields hold their rows' values, then decodes those bytes.
 template <class Rec, size_t N, class FieldsOf, class Encode, class Decode>
-void ExpectLayout(const Place (&places)[N], size_t size, FieldsOf fieldsOf, Encode encode,
-                  Decode decode) {
+void ExpectLayout(const Place (&places)[N], FieldsOf fieldsOf, Encode encode, Decode decode) {
+    SCOPED_TRACE(typeid(Rec).name());
     Rec r{};
-    Bytes wire(size, 0);
+    Bytes wire(places[N - 1].offset + places[N - 1].width, 0);
     Visit(fieldsOf(r), places, wire, false);
     EXPECT_EQ(encode(r), wire);
-    Rec back = decode(wire.data(), wire.size());
-    Visit(fieldsOf(back), places, wire, true);
-}
-
-template <class Rec>
-Rec ClientDecode(const uint8_t* bytes, size_t n) {
-    Rec r;
-    DecodeRecord(&r, sizeof r, bytes, n);
-    return r;
+    Visit(fieldsOf(decode(wire.data(), wire.size())), places, wire, true);
 }
 
 TEST(Records, ClientAndServerPutEveryFieldAtItsOffset) {
-    // The client sends its records' bytes as they are.
+    // The field names are the same in the client's records and the server's.
+    auto pktFields = [](auto&& p) {
+        auto &c = p.config, &e = p.event;
+        return std::tie(p.kind, p.code, p.param, p.text, p.itemId, p.started, p.up, c.name, c.host,
+                        c.testType, c.port, c.interval, c.timeout, c.retries, c.mailOnDown,
+                        c.mailOnUp, e.date, e.time, e.itemName, e.host, e.text);
+    };
+    auto cfgFields = [](auto&& c) {
+        return std::tie(c.kind, c.code, c.param, c.guiPort, c.smtpPort, c.smtpServer, c.adminEmail,
+                        c.sourceEmail, c.smtpAuth, c.smtpUser, c.smtpPassword);
+    };
+    // The client sends its records' bytes as they are and reads them back the same way.
     auto raw = [](const auto& r) {
         return Bytes(reinterpret_cast<const uint8_t*>(&r),
                      reinterpret_cast<const uint8_t*>(&r + 1));
     };
-    auto pktFields = [](auto& p) { return PktFields(p); };
-    auto cfgFields = [](auto& c) { return CfgFields(c); };
-    {
-        SCOPED_TRACE("client");
-        ExpectLayout<Pkt>(pktPlaces, 640, pktFields, raw, ClientDecode<Pkt>);
-        ExpectLayout<Cfg>(cfgPlaces, 420, cfgFields, raw, ClientDecode<Cfg>);
-    }
-    SCOPED_TRACE("server");
-    ExpectLayout<refwire::Pkt>(pktPlaces, 640, pktFields, refwire::EncodePkt, refwire::DecodePkt);
-    ExpectLayout<refwire::Cfg>(cfgPlaces, 420, cfgFields, refwire::EncodeCfg, refwire::DecodeCfg);
+    auto decode = [](auto r) {
+        return [](const uint8_t* bytes, size_t n) {
+            decltype(r) out;
+            DecodeRecord(&out, sizeof out, bytes, n);
+            return out;
+        };
+    };
+    ExpectLayout<Pkt>(pktPlaces, pktFields, raw, decode(Pkt{}));
+    ExpectLayout<Cfg>(cfgPlaces, cfgFields, raw, decode(Cfg{}));
+    ExpectLayout<refwire::Pkt>(pktPlaces, pktFields, refwire::EncodePkt, refwire::DecodePkt);
+    ExpectLayout<refwire::Cfg>(cfgPlaces, cfgFields, refwire::EncodeCfg, refwire::DecodeCfg);
 }
 
 TEST(Records, TestTypeTextNeverReadsOutsideTheTable) {
