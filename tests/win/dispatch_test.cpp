@@ -147,11 +147,8 @@ TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
 
 TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
     Deliver(Item(4, "web", 0, 0));
-    Pkt status = Notice(CODE_ITEM_STATUS, 4);
-    status.up = 1;
-    std::strcpy(status.text, "Up (3 ms)");
     const int logLines = LogLineCount();
-    Deliver(status);
+    Deliver(StatusNotice(4, 1, "Up (3 ms)"));
     EXPECT_EQ(Status(0), "Up (3 ms)");
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "web");
     auto* item = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0));
@@ -168,9 +165,7 @@ TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
     EXPECT_EQ(LastLogLine(), "Test item 4 updated");
 
     // A notice for an unknown item leaves no trace.
-    Pkt unknown = Notice(CODE_ITEM_STATUS, 99);
-    std::strcpy(unknown.text, "x");
-    Deliver(unknown);
+    Deliver(StatusNotice(99, 0, "x"));
     EXPECT_EQ(Status(0), "Up");
 }
 
@@ -205,25 +200,20 @@ TEST_F(DispatchTest, DeleteRemovesTheRowOnlyOnSuccess) {
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "b");
     EXPECT_EQ(LastLogLine(), "Test item 6 deleted");
     // The index follows the list: the remaining item is still found.
-    Pkt status = Notice(CODE_ITEM_STATUS, 7);
-    std::strcpy(status.text, "still here");
-    Deliver(status);
+    Deliver(StatusNotice(7, 0, "still here"));
     EXPECT_EQ(Status(0), "still here");
 }
 
 TEST_F(DispatchTest, DuplicateIdsReachTheUpperRowFirst) {
     Deliver(Item(8, "upper", 1, 1));
     Deliver(Item(8, "lower", 1, 1));
-    Pkt status = Notice(CODE_ITEM_STATUS, 8);
-    std::strcpy(status.text, "one");
-    Deliver(status);
+    Deliver(StatusNotice(8, 0, "one"));
     EXPECT_EQ(Status(0), "one");
     EXPECT_EQ(Status(1), "Up");
     Deliver(Response(CODE_ITEM_DELETE, 8, 0, "deleted"));
     ASSERT_EQ(RowCount(g_itemsList), 1);
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "lower");
-    std::strcpy(status.text, "two");
-    Deliver(status);
+    Deliver(StatusNotice(8, 0, "two"));
     EXPECT_EQ(Status(0), "two");
 }
 
@@ -332,10 +322,8 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
 
     ServerPeer server;
     ASSERT_TRUE(server.Connected());
-    Pkt status = Notice(CODE_ITEM_STATUS, 31);
-    std::strcpy(status.text, "Down (timeout)");
     g_asked.clear();
-    server.Send({status});
+    server.Send({StatusNotice(31, 0, "Down (timeout)")});
     EXPECT_TRUE(PumpMessages(2000, [] { return Asked("1:Down (timeout)"); }))
         << "the changed row is painted again with its new text";
     EXPECT_EQ(Status(1), "Down (timeout)");
