@@ -9,15 +9,7 @@
 
 #include <unistd.h>
 
-#include "core/wire/frame.h"
-
 namespace {
-
-Frame MakeFrame(const void* record, size_t size) {
-    Frame f(FRAME_HEADER_SIZE + size);
-    BuildFrame(f.data(), f.size(), record, size);
-    return f;
-}
 
 std::string ToHex(const void* data, size_t n) {
     static const char digits[] = "0123456789abcdef";
@@ -49,12 +41,11 @@ bool LocalTime(int64_t when, std::tm& tm) {
 
 }  // namespace
 
-Frame PktFrame(const Pkt& p) { return MakeFrame(&p, sizeof p); }
-Frame CfgFrame(const Cfg& c) { return MakeFrame(&c, sizeof c); }
+Frame PktFrame(const Pkt& p) { return EncodeFrame(EncodePkt(p)); }
+Frame CfgFrame(const Cfg& c) { return EncodeFrame(EncodeCfg(c)); }
 
 Pkt ZeroPkt(uint32_t kind, uint32_t code) {
-    Pkt p;
-    std::memset(&p, 0, sizeof p);
+    Pkt p{};
     p.kind = kind;
     p.code = code;
     return p;
@@ -78,7 +69,6 @@ std::string ValidateConfig(const TestItemConfig& c) {
 }
 
 ServerCore::ServerCore() : clock_([] { return static_cast<int64_t>(std::time(nullptr)); }) {
-    std::memset(&settings_, 0, sizeof settings_);
     settings_.guiPort = 2111;
     settings_.smtpPort = 25;
     SetField(settings_.smtpServer, "localhost");
@@ -119,7 +109,7 @@ Pkt ServerCore::EventNotice(uint32_t code, const StoredEvent& e) {
 
 void ServerCore::FillEventRecord(EventRecord& r, int64_t when, uint32_t seq, const std::string& itemName,
                                  const std::string& host, const std::string& text) {
-    std::memset(&r, 0, sizeof r);
+    r = EventRecord{};
     // The first 16 bytes are the server's own: the event time (64-bit
     // little-endian epoch seconds) and a sequence number.
     for (int i = 0; i < 8; ++i) r.unread[i] = static_cast<uint8_t>(static_cast<uint64_t>(when) >> (8 * i));
@@ -195,20 +185,18 @@ void ServerCore::HandleRequest(const uint8_t* payload, size_t length, Outgoing& 
         Log("short payload of " + std::to_string(length) + " bytes ignored");
         return;
     }
-    uint32_t kind, code;
-    std::memcpy(&kind, payload, 4);
-    std::memcpy(&code, payload + 4, 4);
+    uint32_t kind = 0, code = 0;
+    PeekKindCode(payload, length, kind, code);
     if (kind != KIND_REQUEST) {
         Log("message of kind " + std::to_string(kind) + " (code " + std::to_string(code) + ") ignored");
         return;
     }
     if (code == CODE_SETTINGS_GET || code == CODE_SETTINGS_SET) {
-        if (length < sizeof(Cfg)) {
+        if (length < CFG_SIZE) {
             Log("short settings payload of " + std::to_string(length) + " bytes ignored");
             return;
         }
-        Cfg c;
-        DecodeRecord(&c, sizeof c, payload, length);
+        Cfg c = DecodeCfg(payload, length);
         if (code == CODE_SETTINGS_GET) {
             Cfg answer = settings_;
             answer.kind = KIND_RESPONSE;
@@ -231,12 +219,11 @@ void ServerCore::HandleRequest(const uint8_t* payload, size_t length, Outgoing& 
         Log("unknown request code " + std::to_string(code) + " ignored");
         return;
     }
-    if (length < sizeof(Pkt)) {
+    if (length < PKT_SIZE) {
         Log("short payload of " + std::to_string(length) + " bytes for code " + std::to_string(code) + " ignored");
         return;
     }
-    Pkt req;
-    DecodeRecord(&req, sizeof req, payload, length);
+    const Pkt req = DecodePkt(payload, length);
     switch (code) {
     case CODE_ITEM_NEW:
         HandleItemNew(req, out);
@@ -369,12 +356,19 @@ bool ServerCore::SaveState(const std::string& path, std::string* error) const {
         f << "quorvex-refserver-state 1\n";
         f << "next-id " << nextId_ << "\n";
         f << "event-seq " << eventSeq_ << "\n";
-        f << "settings " << ToHex(&settings_, sizeof settings_) << "\n";
-        for (const auto& kv : items_)
+        // Records are kept as their wire bytes.
+        const std::vector<uint8_t> settings = EncodeCfg(settings_);
+        f << "settings " << ToHex(settings.data(), settings.size()) << "\n";
+        uint8_t bytes[EVENT_SIZE];
+        for (const auto& kv : items_) {
+            EncodeConfig(kv.second.config, bytes);
             f << "item " << kv.first << ' ' << (kv.second.started ? 1 : 0) << ' ' << (kv.second.up ? 1 : 0) << ' '
-              << ToHex(&kv.second.config, sizeof kv.second.config) << "\n";
-        for (const StoredEvent& e : events_)
-            f << "event " << e.when << ' ' << ToHex(&e.record, sizeof e.record) << "\n";
+              << ToHex(bytes, CONFIG_SIZE) << "\n";
+        }
+        for (const StoredEvent& e : events_) {
+            EncodeEvent(e.record, bytes);
+            f << "event " << e.when << ' ' << ToHex(bytes, EVENT_SIZE) << "\n";
+        }
         f.flush();
         if (!f) {
             if (error) *error = "write to " + tmp + " failed";
@@ -411,23 +405,29 @@ bool ServerCore::LoadState(const std::string& path, std::string* error) {
         std::string tag, hex;
         in >> tag;
         bool ok = true;
+        uint8_t bytes[CFG_SIZE];
         if (tag == "next-id") {
             ok = static_cast<bool>(in >> nextId);
         } else if (tag == "event-seq") {
             ok = static_cast<bool>(in >> seq);
         } else if (tag == "settings") {
-            ok = (in >> hex) && FromHex(hex, &settings, sizeof settings);
+            ok = (in >> hex) && FromHex(hex, bytes, CFG_SIZE);
+            if (ok) settings = DecodeCfg(bytes, CFG_SIZE);
         } else if (tag == "item") {
             ServerItem item;
             int started = 0, up = 0;
-            ok = (in >> item.id >> started >> up >> hex) && FromHex(hex, &item.config, sizeof item.config);
+            ok = (in >> item.id >> started >> up >> hex) && FromHex(hex, bytes, CONFIG_SIZE);
+            if (ok) item.config = DecodeConfig(bytes);
             item.started = started != 0;
             item.up = up != 0;
             if (ok) items[item.id] = item;
         } else if (tag == "event") {
             StoredEvent e;
-            ok = (in >> e.when >> hex) && FromHex(hex, &e.record, sizeof e.record);
-            if (ok) events.push_back(e);
+            ok = (in >> e.when >> hex) && FromHex(hex, bytes, EVENT_SIZE);
+            if (ok) {
+                e.record = DecodeEvent(bytes);
+                events.push_back(e);
+            }
         } else if (!tag.empty()) {
             ok = false;
         }

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "core/wire/wire.h"
+#include "wire_codec.h"
+
+// The server speaks through its own codec, never through the client's records.
+using namespace refwire;
 
 using Frame = std::vector<uint8_t>;
 
@@ -53,12 +56,6 @@ void SetField(char* field, size_t width, const std::string& text);
 template <size_t N>
 inline void SetField(char (&field)[N], const std::string& text) {
     SetField(field, N, text);
-}
-template <size_t N>
-inline std::string FieldText(const char (&field)[N]) {
-    char buf[N + 1];
-    CopyFieldText(buf, sizeof buf, field, N);
-    return buf;
 }
 
 // Why a configuration is refused, or "" when it is acceptable.

@@ -127,10 +127,10 @@ bool SetCfgKey(Cfg& c, const std::string& key, const std::string& value, std::st
 }
 
 // Builds the frame of a record, applying and clearing the pending modifiers.
-ScriptStep FrameStep(const void* record, size_t size, Modifiers& mods) {
+ScriptStep FrameStep(std::vector<uint8_t> payload, Modifiers& mods) {
     ScriptStep s;
     s.op = StepOp::Send;
-    std::vector<uint8_t> payload(static_cast<const uint8_t*>(record), static_cast<const uint8_t*>(record) + size);
+    const size_t size = payload.size();
     size_t headerLen = size;
     if (mods.shortN >= 0) {
         payload.resize(static_cast<size_t>(mods.shortN) < size ? static_cast<size_t>(mods.shortN) : size);
@@ -188,8 +188,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>& steps, std::s
         } else if (cmd == "send-pkt" || cmd == "send-cfg") {
             const bool isPkt = cmd == "send-pkt";
             Pkt p = ZeroPkt(KIND_REQUEST, CODE_ITEM_NEW);
-            Cfg c;
-            std::memset(&c, 0, sizeof c);
+            Cfg c{};
             c.kind = KIND_RESPONSE;
             c.code = CODE_SETTINGS_GET;
             for (size_t i = 1; i < w.size(); ++i) {
@@ -217,7 +216,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>& steps, std::s
                     Fill(c.smtpPassword, mods.fillChar);
                 }
             }
-            ScriptStep f = isPkt ? FrameStep(&p, sizeof p, mods) : FrameStep(&c, sizeof c, mods);
+            ScriptStep f = isPkt ? FrameStep(EncodePkt(p), mods) : FrameStep(EncodeCfg(c), mods);
             f.line = lineNo;
             steps.push_back(f);
         } else if (cmd == "split") {

@@ -17,8 +17,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "core/wire/frame.h"
-
 namespace {
 
 int64_t SteadyMs() {
@@ -82,10 +80,7 @@ uint64_t Digest(const uint8_t* p, size_t n) {
 // An acknowledgement notice: its echo is checked against it.
 bool IsAckNotice(const Frame& f) {
     uint32_t kind = 1, code = 0;
-    if (f.size() == FRAME_HEADER_SIZE + sizeof(Pkt)) {
-        std::memcpy(&kind, f.data() + FRAME_HEADER_SIZE, 4);
-        std::memcpy(&code, f.data() + FRAME_HEADER_SIZE + 4, 4);
-    }
+    if (f.size() == FRAME_HEADER_SIZE + PKT_SIZE) PeekKindCode(f.data() + FRAME_HEADER_SIZE, PKT_SIZE, kind, code);
     return kind == KIND_REQUEST && code == CODE_EVENT_ACK;
 }
 
@@ -152,7 +147,7 @@ struct Server::Client : ScriptHost {
     int fd = -1;
     std::string peer;
     double connectedAt = 0;  // steady clock, ms
-    FrameReassembler reassembler;
+    FrameReader reader;
     std::vector<uint8_t> out;
     size_t outOff = 0;
     bool closing = false;  // close once the output is flushed
@@ -403,7 +398,7 @@ void Server::Accept() {
 void Server::CloseClient(Client& c, const std::string& why) {
     if (c.dead) return;
     c.dead = true;
-    if (c.reassembler.state != WAIT_MAGIC1)
+    if (c.reader.InsideFrame())
         Log("client " + std::to_string(c.id) + ": connection ended inside a frame; partial frame dropped");
     Emit("acks: client=" + std::to_string(c.id) + " sent=" + std::to_string(c.acksSent) +
          " verified=" + std::to_string(c.acksVerified) + " wrong=" + std::to_string(c.acksWrong) +
@@ -421,7 +416,7 @@ void Server::Queue(Client& c, const Frame& f) {
     }
     c.out.insert(c.out.end(), f.begin(), f.end());
     if (IsAckNotice(f)) {
-        c.acksOut.push_back(Digest(f.data() + FRAME_HEADER_SIZE, sizeof(Pkt)));
+        c.acksOut.push_back(Digest(f.data() + FRAME_HEADER_SIZE, PKT_SIZE));
         ++c.acksSent;
     }
 }
@@ -431,7 +426,7 @@ void Server::CheckAckEcho(Client& c, const uint8_t* payload, size_t length) {
         ++c.acksWrong;
         return;
     }
-    if (length == sizeof(Pkt) && Digest(payload, length) == c.acksOut.front())
+    if (length == PKT_SIZE && Digest(payload, length) == c.acksOut.front())
         ++c.acksVerified;
     else
         ++c.acksWrong;
@@ -459,19 +454,15 @@ void Server::OnFrame(Client& c, const uint8_t* payload, size_t length) {
         std::fflush(c.record);
     }
     uint32_t kind = 0xFFFFFFFF, code = 0xFFFFFFFF;
-    if (length >= 8) {
-        std::memcpy(&kind, payload, 4);
-        std::memcpy(&code, payload + 4, 4);
-    }
+    PeekKindCode(payload, length, kind, code);
     if (opt_.verbose)
         Log("client " + std::to_string(c.id) + ": request kind " + std::to_string(kind) + " code " +
             std::to_string(code) + ", " + std::to_string(length) + " bytes");
     if (c.script && length >= 8) c.script->OnRequest(code);
     if (kind == KIND_REQUEST && code == CODE_EVENT_ACK) CheckAckEcho(c, payload, length);
 
-    if (opt_.flood && code == CODE_EVENT_ACK && kind == KIND_REQUEST && length >= sizeof(Pkt)) {
-        Pkt p;
-        DecodeRecord(&p, sizeof p, payload, length);
+    if (opt_.flood && code == CODE_EVENT_ACK && kind == KIND_REQUEST && length >= PKT_SIZE) {
+        const Pkt p = DecodePkt(payload, length);
         if (FieldText(p.event.itemName) == MARK_ITEM_NAME) {
             char line[160];
             std::snprintf(line, sizeof line, "mark-ack: %s %.3f ms client=%u", FieldText(p.event.text).c_str(),
@@ -515,17 +506,9 @@ void Server::ReadFrom(Client& c) {
             CloseClient(c, std::string("recv-error:") + strerror(errno));
             return;
         }
-        struct Ctx {
-            Server* s;
-            Client* c;
-        } ctx{this, &c};
-        FeedFrameReassembler(
-            c.reassembler, buf, static_cast<size_t>(n),
-            [](void* p, const uint8_t* payload, size_t length) {
-                Ctx* x = static_cast<Ctx*>(p);
-                if (!x->c->dead) x->s->OnFrame(*x->c, payload, length);
-            },
-            &ctx);
+        c.reader.Feed(buf, static_cast<size_t>(n), [this, &c](const uint8_t* payload, size_t length) {
+            if (!c.dead) OnFrame(c, payload, length);
+        });
         if (static_cast<size_t>(n) < sizeof buf) return;
     }
 }
@@ -560,11 +543,11 @@ void Server::WriteTo(Client& c) {
 void Server::PrepareFlood() {
     const uint32_t n = opt_.floodItems, m = opt_.floodEvents;
     auto stream = std::make_shared<FloodStream>();
-    stream->bytes.reserve(static_cast<size_t>(n + opt_.floodResponses + m + 3) * (sizeof(Pkt) + FRAME_HEADER_SIZE));
+    stream->bytes.reserve(static_cast<size_t>(n + opt_.floodResponses + m + 3) * (PKT_SIZE + FRAME_HEADER_SIZE));
     auto add = [&stream](const Pkt& p) {
         const Frame f = PktFrame(p);
         stream->bytes.insert(stream->bytes.end(), f.begin(), f.end());
-        if (IsAckNotice(f)) stream->ackDigests.push_back(Digest(f.data() + FRAME_HEADER_SIZE, sizeof(Pkt)));
+        if (IsAckNotice(f)) stream->ackDigests.push_back(Digest(f.data() + FRAME_HEADER_SIZE, PKT_SIZE));
     };
     const int64_t now = core_.Now();
     auto event = [&](uint32_t code, uint32_t sequence, const std::string& itemName, const std::string& host,

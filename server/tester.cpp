@@ -17,6 +17,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace refwire;
+
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -174,8 +176,7 @@ ProbeResult ProbeIcmp(const std::string& host, int timeoutMs, unsigned attempts)
 }
 
 ProbeResult RunProbe(const TestItemConfig& config) {
-    char host[81];
-    CopyFieldText(host, sizeof host, config.host, sizeof config.host);
+    const std::string host = FieldText(config.host);
     // Seconds on the wire; bounded so that a worker thread always ends.
     const uint32_t seconds = config.timeout == 0 ? 1 : config.timeout > 600 ? 600 : config.timeout;
     const unsigned attempts = config.retries == 0 ? 1 : config.retries > 20 ? 20 : config.retries;

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/wire/wire.h"
+#include "wire_codec.h"
+
+using refwire::TestItemConfig;
 
 struct ProbeResult {
     bool up = false;

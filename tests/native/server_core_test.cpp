@@ -3,6 +3,7 @@
 // state file, and requests that are malformed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -37,9 +38,7 @@ Pkt Decode(const Frame& f) {
     EXPECT_EQ(f[1], 0x58);
     EXPECT_EQ(f[2], 0x02);
     EXPECT_EQ(f[3], 0x80);
-    Pkt p;
-    DecodeRecord(&p, sizeof p, f.data() + 4, f.size() - 4);
-    return p;
+    return DecodePkt(f.data() + 4, f.size() - 4);
 }
 
 uint32_t Le32(const Frame& f, size_t payloadOffset) {
@@ -55,12 +54,12 @@ protected:
     }
     Outgoing Send(const Pkt& p) {
         Outgoing out;
-        core.HandleRequest(reinterpret_cast<const uint8_t*>(&p), sizeof p, out);
+        core.HandleRequest(EncodePkt(p).data(), PKT_SIZE, out);
         return out;
     }
     Outgoing SendCfg(const Cfg& c) {
         Outgoing out;
-        core.HandleRequest(reinterpret_cast<const uint8_t*>(&c), sizeof c, out);
+        core.HandleRequest(EncodeCfg(c).data(), CFG_SIZE, out);
         return out;
     }
     uint32_t Create(const char* name) {
@@ -101,7 +100,8 @@ TEST_F(CoreTest, ItemNewAnswersWithTextThenAnnouncesToEveryone) {
     EXPECT_EQ(Le32(notice, 4), CODE_ITEM_NEW);
     EXPECT_EQ(Le32(notice, 140), 1u);  // itemId
     EXPECT_EQ(Le32(notice, 144), 0u);  // not started
-    EXPECT_EQ(0, std::memcmp(notice.data() + 4 + 152, &p.config, sizeof p.config));
+    const Frame request = EncodePkt(p);
+    EXPECT_TRUE(std::equal(request.begin() + 152, request.begin() + 340, notice.begin() + 4 + 152));
     // Everything else of the notice is zero.
     for (size_t i = 12; i < 140; ++i)
         ASSERT_EQ(notice[4 + i], 0) << i;
@@ -155,7 +155,8 @@ TEST_F(CoreTest, EditReplacesConfigAndEchoesIt) {
     EXPECT_EQ(r.code, CODE_ITEM_EDIT);
     EXPECT_EQ(r.param, 0u);
     EXPECT_EQ(r.itemId, id);
-    EXPECT_EQ(0, std::memcmp(&r.config, &p.config, sizeof p.config));
+    EXPECT_STREQ(r.config.name, "new");
+    EXPECT_EQ(r.config.port, 443);
     EXPECT_STREQ(r.text, "Test item 1 updated");
     EXPECT_EQ(out.toOthers.size(), 1u);  // other clients' mirrors follow the change
     EXPECT_EQ(core.FindItem(id)->config.port, 443);
@@ -252,8 +253,7 @@ TEST_F(CoreTest, SettingsGetAnswersCfgWithCode9AndSetStores) {
     EXPECT_TRUE(out.toSender.empty());  // no answer to a store
     EXPECT_TRUE(out.stateChanged);
 
-    Cfg back;
-    DecodeRecord(&back, sizeof back, SendCfg(get).toSender.at(0).data() + 4, 420);
+    const Cfg back = DecodeCfg(SendCfg(get).toSender.at(0).data() + 4, 420);
     EXPECT_EQ(back.kind, KIND_RESPONSE);
     EXPECT_EQ(back.code, CODE_SETTINGS_GET);
     EXPECT_EQ(back.guiPort, 3000);
@@ -341,30 +341,30 @@ TEST_F(CoreTest, EventAckFromTheClientIsCountedAndAnswersNothing) {
 }
 
 TEST_F(CoreTest, MalformedRequestsAreLoggedAndIgnored) {
-    const Pkt good = Request(CODE_ITEM_LIST);
+    const Frame good = EncodePkt(Request(CODE_ITEM_LIST));
     Create("a");
     Outgoing out;
     // Too short for a header, short Pkt, short Cfg.
-    core.HandleRequest(reinterpret_cast<const uint8_t*>(&good), 11, out);
-    core.HandleRequest(reinterpret_cast<const uint8_t*>(&good), 639, out);
+    core.HandleRequest(good.data(), 11, out);
+    core.HandleRequest(good.data(), 639, out);
     Cfg get{};
     get.code = CODE_SETTINGS_GET;
-    core.HandleRequest(reinterpret_cast<const uint8_t*>(&get), 419, out);
+    core.HandleRequest(EncodeCfg(get).data(), 419, out);
     // Unknown code, a response kind, a code that only the server sends.
     Pkt p = Request(77);
-    core.HandleRequest(reinterpret_cast<const uint8_t*>(&p), sizeof p, out);
+    core.HandleRequest(EncodePkt(p).data(), PKT_SIZE, out);
     p = Request(CODE_ITEM_LIST);
     p.kind = KIND_RESPONSE;
-    core.HandleRequest(reinterpret_cast<const uint8_t*>(&p), sizeof p, out);
+    core.HandleRequest(EncodePkt(p).data(), PKT_SIZE, out);
     p = Request(CODE_ITEM_STATUS);
-    core.HandleRequest(reinterpret_cast<const uint8_t*>(&p), sizeof p, out);
+    core.HandleRequest(EncodePkt(p).data(), PKT_SIZE, out);
     EXPECT_TRUE(out.toSender.empty());
     EXPECT_TRUE(out.toAll.empty());
     EXPECT_NE(log.find("short payload of 11 bytes"), std::string::npos);
     EXPECT_NE(log.find("unknown request code 77"), std::string::npos);
     // A payload longer than the record is read as the record.
     uint8_t longer[700] = {};
-    std::memcpy(longer, &good, sizeof good);
+    std::memcpy(longer, good.data(), good.size());
     core.HandleRequest(longer, sizeof longer, out);
     EXPECT_EQ(out.toSender.size(), 1u);
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -19,7 +20,6 @@
 #include <unistd.h>
 
 #include "core.h"
-#include "core/wire/frame.h"
 #include "script.h"
 #include "server.h"
 #include "tester.h"
@@ -91,8 +91,7 @@ TEST(ScriptParse, FramesAreBuiltExactlyWithModifiers) {
     EXPECT_EQ(s[0].bytes, (Bytes{0x51, 0x58, 0x00, 0x02, 0xab, 0xcd}));
 
     ASSERT_EQ(s[1].bytes.size(), 644u);
-    Pkt p;
-    DecodeRecord(&p, sizeof p, s[1].bytes.data() + 4, 640);
+    Pkt p = DecodePkt(s[1].bytes.data() + 4, 640);
     EXPECT_EQ(p.kind, 1u);
     EXPECT_EQ(p.code, 3u);
     EXPECT_EQ(p.itemId, 7u);
@@ -109,7 +108,7 @@ TEST(ScriptParse, FramesAreBuiltExactlyWithModifiers) {
     EXPECT_EQ(s[3].bytes[8], CODE_SETTINGS_GET);
 
     EXPECT_EQ(s[4].cuts, (std::vector<size_t>{2, 300}));
-    DecodeRecord(&p, sizeof p, s[4].bytes.data() + 4, 640);
+    p = DecodePkt(s[4].bytes.data() + 4, 640);
     EXPECT_EQ(p.config.testType, 9u);
     for (char ch : p.text)
         ASSERT_EQ(ch, 'Z');  // no NUL anywhere in the field
@@ -167,9 +166,7 @@ protected:
     static Bytes SettingsGetFrame() {
         Cfg get{};
         get.code = CODE_SETTINGS_GET;
-        Bytes f(FRAME_HEADER_SIZE + sizeof get);
-        BuildFrame(f.data(), f.size(), &get, sizeof get);
-        return f;
+        return CfgFrame(get);
     }
     static void SendAll(int fd, const void* data, size_t n) {
         ASSERT_EQ(send(fd, data, n, MSG_NOSIGNAL), static_cast<ssize_t>(n));
@@ -180,34 +177,18 @@ protected:
     }
     // Reads until `count` payloads arrived or 3 s passed.
     static std::vector<Bytes> ReadPayloads(int fd, size_t count, int budgetMs = 3000) {
-        struct Sink {
-            std::vector<Bytes> got;
-        } sink;
-        FrameReassembler r;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
-        while (sink.got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                end - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                break;
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                break;
-            uint8_t buf[4096];
-            const ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            FeedFrameReassembler(
-                r, buf, static_cast<size_t>(n),
-                [](void* c, const uint8_t* pl, size_t len) {
-                    static_cast<Sink*>(c)->got.emplace_back(pl, pl + len);
-                },
-                &sink);
-        }
-        return sink.got;
+        std::vector<Bytes> got;
+        FrameReader r;
+        ReadRaw(fd, SIZE_MAX, budgetMs, nullptr, [&](const uint8_t* b, size_t n) {
+            r.Feed(b, n, [&got](const uint8_t* pl, size_t len) { got.emplace_back(pl, pl + len); });
+            return got.size() >= count;
+        });
+        return got;
     }
-    // Reads raw bytes until `count` arrived, the peer closed, or the budget ran out.
-    static Bytes ReadRaw(int fd, size_t count, int budgetMs = 3000, bool* closed = nullptr) {
+    // Reads raw bytes until `count` arrived, `enough` says so, the peer
+    // closed, or the budget ran out.
+    static Bytes ReadRaw(int fd, size_t count, int budgetMs = 3000, bool* closed = nullptr,
+                         std::function<bool(const uint8_t*, size_t)> enough = nullptr) {
         Bytes got;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
         while (got.size() < count) {
@@ -225,7 +206,10 @@ protected:
                     *closed = true;
                 break;
             }
-            got.insert(got.end(), buf, buf + n);
+            if (!enough)
+                got.insert(got.end(), buf, buf + n);
+            else if (enough(buf, static_cast<size_t>(n)))
+                break;
         }
         return got;
     }
@@ -410,8 +394,7 @@ TEST_F(ServerFixture, FloodSendsItemsEventsAndAFenceThatTheEchoCloses) {
     EXPECT_EQ(Code(got[6]), CODE_EVENT_ACK);
     EXPECT_EQ(Code(got[7]), CODE_EVENTS);
     EXPECT_EQ(Code(got[8]), CODE_EVENT_ACK);
-    Pkt fence;
-    DecodeRecord(&fence, sizeof fence, got[9].data(), got[9].size());
+    const Pkt fence = DecodePkt(got[9].data(), got[9].size());
     EXPECT_EQ(fence.code, CODE_EVENT_ACK);
     EXPECT_STREQ(fence.event.text, FENCE_TEXT);
     EXPECT_STREQ(fence.event.itemName, FENCE_ITEM_NAME);
@@ -445,13 +428,12 @@ TEST_F(ServerFixture, FloodLargerThanTheSocketBuffersReachesEachClientWholeBefor
         const auto got = ReadPayloads(fd, expected, 15000);
         ASSERT_EQ(got.size(), expected);
         for (uint32_t i = 0; i < 23001; ++i) {
-            Pkt p;
-            DecodeRecord(&p, sizeof p, got[i].data(), got[i].size());
+            const Pkt p = DecodePkt(got[i].data(), got[i].size());
             const bool ack = i == 23000 || (i >= 3000 && i % 2 == 1);  // the fence last
             ASSERT_EQ(p.code, i < 3000 ? CODE_ITEM_NEW : ack ? CODE_EVENT_ACK : CODE_EVENTS) << i;
             ASSERT_EQ(p.itemId, i < 3000 ? i + 1 : 0) << i;
         }
-        EXPECT_EQ(got.back().size(), fd == a ? sizeof(Cfg) : sizeof(Pkt));
+        EXPECT_EQ(got.back().size(), fd == a ? CFG_SIZE : PKT_SIZE);
     }
 }
 
@@ -463,8 +445,7 @@ TEST_F(ServerFixture, FloodStatusFlapsOnlyTheGivenShareOfItems) {
     const int fd = Connect();
     auto got = ReadPayloads(fd, 11);
     ASSERT_GE(got.size(), 11u);
-    Pkt fence;
-    DecodeRecord(&fence, sizeof fence, got[10].data(), got[10].size());
+    const Pkt fence = DecodePkt(got[10].data(), got[10].size());
     Frame echo = PktFrame(fence);  // the status notices start after the fence's echo
     SendAll(fd, echo.data(), echo.size());
     // Two rounds over the ten items: ids 5 and 10 alternate, the others keep
@@ -472,8 +453,7 @@ TEST_F(ServerFixture, FloodStatusFlapsOnlyTheGivenShareOfItems) {
     auto status = ReadPayloads(fd, 20);
     ASSERT_GE(status.size(), 20u);
     for (size_t k = 0; k < 20; ++k) {
-        Pkt p;
-        DecodeRecord(&p, sizeof p, status[k].data(), status[k].size());
+        const Pkt p = DecodePkt(status[k].data(), status[k].size());
         ASSERT_EQ(p.code, CODE_ITEM_STATUS);
         EXPECT_EQ(p.itemId, k % 10 + 1);
         const uint32_t expected = p.itemId % 5 == 0 ? static_cast<uint32_t>(k / 10) : p.itemId % 2;
@@ -503,9 +483,8 @@ TEST_F(ServerFixture, StartedItemIsTestedAndReportsStatusAndEvent) {
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(Kind(got[0]), KIND_RESPONSE);
     EXPECT_EQ(Code(got[0]), CODE_ITEM_START);
-    Pkt status, event;
-    DecodeRecord(&status, sizeof status, got[1].data(), got[1].size());
-    DecodeRecord(&event, sizeof event, got[2].data(), got[2].size());
+    const Pkt status = DecodePkt(got[1].data(), got[1].size());
+    const Pkt event = DecodePkt(got[2].data(), got[2].size());
     EXPECT_EQ(status.code, CODE_ITEM_STATUS);
     EXPECT_EQ(status.up, 1u);
     EXPECT_EQ(event.code, CODE_EVENT_ACK);

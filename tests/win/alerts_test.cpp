@@ -89,10 +89,7 @@ void Announce(uint32_t id, const char* name, uint32_t started, uint32_t up) {
 }
 
 void Status(uint32_t id, uint32_t up) {
-    Pkt p = Notice(CODE_ITEM_STATUS, id);
-    p.up = up;
-    std::strcpy(p.text, up ? "Up (1 ms)" : "Down: refused");
-    Deliver(p);
+    Deliver(StatusNotice(id, up, up ? "Up (1 ms)" : "Down: refused"));
 }
 
 class AlertsTest : public ::testing::Test {

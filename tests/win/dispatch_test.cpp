@@ -39,44 +39,6 @@ std::string Status(int row) {
     return CellText(g_itemsList, row, ITEM_STATUS_COLUMN);
 }
 
-// Watches the WM_SETREDRAW messages of one list: the last one decides
-// whether the list draws.
-struct RedrawWatch {
-    HWND list;
-    WNDPROC original;
-    bool froze = false;  // a WM_SETREDRAW FALSE came
-    int last = -1;       // wParam of the last WM_SETREDRAW, -1 before any
-};
-RedrawWatch g_watch[2];
-
-LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    for (RedrawWatch& w : g_watch) {
-        if (w.list != window)
-            continue;
-        if (message == WM_SETREDRAW) {
-            w.last = wParam != 0;
-            w.froze = w.froze || wParam == 0;
-        }
-        return CallWindowProcA(w.original, window, message, wParam, lParam);
-    }
-    return 0;
-}
-
-void WatchRedraw(int slot, HWND list) {
-    g_watch[slot].list = list;
-    g_watch[slot].last = -1;
-    g_watch[slot].froze = false;
-    g_watch[slot].original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
-}
-
-void UnwatchRedraw() {
-    for (RedrawWatch& w : g_watch)
-        if (w.list != nullptr && IsWindow(w.list))
-            SetWindowLongPtrA(w.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.original));
-    g_watch[0] = g_watch[1] = RedrawWatch{};
-}
-
 // The Status cells the items list asked the panel for, as "row:text": what
 // a paint (or a read) of the list showed.
 std::vector<std::string> g_asked;
@@ -87,7 +49,7 @@ LRESULT CALLBACK WatchCellsProc(HWND window, UINT message, WPARAM wParam, LPARAM
     auto info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
     if (message == WM_NOTIFY && info->hdr.hwndFrom == g_itemsList &&
         info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT) &&
-        info->item.iSubItem == 4)
+        info->item.iSubItem == ITEM_STATUS_COLUMN)
         g_asked.push_back(std::to_string(info->item.iItem) + ":" + info->item.pszText);
     return result;
 }
@@ -186,11 +148,8 @@ TEST_F(DispatchTest, ItemNoticesAppendRowsWithStatusFromTheFlags) {
 
 TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
     Deliver(Item(4, "web", 0, 0));
-    Pkt status = Notice(CODE_ITEM_STATUS, 4);
-    status.up = 1;
-    std::strcpy(status.text, "Up (3 ms)");
     const int logLines = LogLineCount();
-    Deliver(status);
+    Deliver(StatusNotice(4, 1, "Up (3 ms)"));
     EXPECT_EQ(Status(0), "Up (3 ms)");
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "web");
     auto* item = reinterpret_cast<TestItem*>(RowParam(g_itemsList, 0));
@@ -207,9 +166,7 @@ TEST_F(DispatchTest, StatusNoticeChangesOneCellUntilTheNextEdit) {
     EXPECT_EQ(LastLogLine(), "Test item 4 updated");
 
     // A notice for an unknown item leaves no trace.
-    Pkt unknown = Notice(CODE_ITEM_STATUS, 99);
-    std::strcpy(unknown.text, "x");
-    Deliver(unknown);
+    Deliver(StatusNotice(99, 0, "x"));
     EXPECT_EQ(Status(0), "Up");
 }
 
@@ -244,25 +201,20 @@ TEST_F(DispatchTest, DeleteRemovesTheRowOnlyOnSuccess) {
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "b");
     EXPECT_EQ(LastLogLine(), "Test item 6 deleted");
     // The index follows the list: the remaining item is still found.
-    Pkt status = Notice(CODE_ITEM_STATUS, 7);
-    std::strcpy(status.text, "still here");
-    Deliver(status);
+    Deliver(StatusNotice(7, 0, "still here"));
     EXPECT_EQ(Status(0), "still here");
 }
 
 TEST_F(DispatchTest, DuplicateIdsReachTheUpperRowFirst) {
     Deliver(Item(8, "upper", 1, 1));
     Deliver(Item(8, "lower", 1, 1));
-    Pkt status = Notice(CODE_ITEM_STATUS, 8);
-    std::strcpy(status.text, "one");
-    Deliver(status);
+    Deliver(StatusNotice(8, 0, "one"));
     EXPECT_EQ(Status(0), "one");
     EXPECT_EQ(Status(1), "Up");
     Deliver(Response(CODE_ITEM_DELETE, 8, 0, "deleted"));
     ASSERT_EQ(RowCount(g_itemsList), 1);
     EXPECT_EQ(CellText(g_itemsList, 0, 0), "lower");
-    std::strcpy(status.text, "two");
-    Deliver(status);
+    Deliver(StatusNotice(8, 0, "two"));
     EXPECT_EQ(Status(0), "two");
 }
 
@@ -371,10 +323,8 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
 
     ServerPeer server;
     ASSERT_TRUE(server.Connected());
-    Pkt status = Notice(CODE_ITEM_STATUS, 31);
-    std::strcpy(status.text, "Down (timeout)");
     g_asked.clear();
-    server.Send({status});
+    server.Send({StatusNotice(31, 0, "Down (timeout)")});
     EXPECT_TRUE(PumpMessages(2000, [] { return Asked("1:Down (timeout)"); }))
         << "the changed row is painted again with its new text";
     EXPECT_EQ(Status(1), "Down (timeout)");
@@ -382,26 +332,29 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
 }
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
+    ShowWindow(g_mainWindow, SW_SHOWNOACTIVATE);
+    for (int i = 0; i < 30; ++i)
+        Deliver(Event(CODE_EVENTS, "old", "Down"));
     ServerPeer server;
     ASSERT_TRUE(server.Connected());
-    WatchRedraw(0, g_itemsList);
-    WatchRedraw(1, g_eventsList);
-    server.Send({Item(13, "a", 1, 1), Event(CODE_EVENTS, "a", "Up")});
-    EXPECT_TRUE(PumpMessages(
-        2000, [] { return RowCount(g_itemsList) == 1 && RowCount(g_eventsList) == 1; }));
-    // The receive stopped both lists drawing while it added their rows; they
-    // draw again when it ends after a quiet spell, else with the redraw timer.
-    EXPECT_TRUE(g_watch[0].froze);
-    EXPECT_TRUE(g_watch[1].froze);
-    EXPECT_TRUE(PumpMessages(2000, [] { return g_watch[0].last == 1 && g_watch[1].last == 1; }));
-    UnwatchRedraw();
+    server.Send({Item(13, "a", 1, 1), Item(14, "b", 1, 0), Event(CODE_EVENTS, "a", "Up")});
+    ASSERT_TRUE(PumpMessages(2000, [] { return RowCount(g_eventsList) == 31; }));
+    EXPECT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(Status(0), "Up");
+    EXPECT_EQ(Status(1), "Down");
+    EXPECT_EQ(CellText(g_eventsList, 30, EVENT_TEXT_COLUMN), "Up");
+    EXPECT_TRUE(PumpMessages(2000, [] {
+        return SendMessageA(g_eventsList, LVM_GETTOPINDEX, 0, 0) +
+                   SendMessageA(g_eventsList, LVM_GETCOUNTPERPAGE, 0, 0) >=
+               31;
+    })) << "the new event is scrolled into view once the list draws again";
 
     // Data while not connected never reaches the reassembler: the receive
     // buffer still holds the frames above.
     g_connectionState = CONN_CONNECTING;
-    ServerSocketCallback(1, SOCK_EVENT_DATA, 1288, 0, 0);
-    EXPECT_EQ(RowCount(g_itemsList), 1);
-    EXPECT_EQ(RowCount(g_eventsList), 1);
+    ServerSocketCallback(1, SOCK_EVENT_DATA, 3 * 644, 0, 0);
+    EXPECT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(RowCount(g_eventsList), 31);
 }
 
 TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoView) {

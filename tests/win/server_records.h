@@ -16,6 +16,13 @@ inline Pkt Notice(uint32_t code, uint32_t itemId) {
     return p;
 }
 
+inline Pkt StatusNotice(uint32_t itemId, uint32_t up, const char* text) {
+    Pkt p = Notice(CODE_ITEM_STATUS, itemId);
+    p.up = up;
+    std::strcpy(p.text, text);
+    return p;
+}
+
 inline Pkt Item(uint32_t id, const char* name, uint32_t started, uint32_t up,
                 uint32_t type = TEST_TCP, uint16_t port = 80) {
     Pkt p = Notice(CODE_ITEM_NEW, id);
