@@ -230,10 +230,6 @@ SyncView WatchSync(const std::function<bool()>& synced) {
         while (!synced()) {
             const DWORD clicked = GetTickCount();
             view.clickMs.push_back(ComboAnswerMs(panel.depth, kClickLimitMs));
-            std::fprintf(stderr, "DBG click at %lu: %.0f synced=%d fg=%p main=%p enabled=%d\n",
-                         clicked - start, view.clickMs.back(), synced(),
-                         (void*)GetForegroundWindow(), (void*)ClientWindow(),
-                         IsWindowEnabled(ClientWindow()));
             const DWORD took = GetTickCount() - clicked;
             if (took < 2000)
                 WaitFor(synced, 2000 - took);
@@ -278,12 +274,8 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
         });
         while ((emptyMs < 0 || memoryMs < 0) && since() < 120000) {
             const DWORD clicked = GetTickCount();
-            const double dbg = ComboAnswerMs(panel.depth, kClickLimitMs);
-            if (dbg > 100 || view.clicks < 3)
-                std::fprintf(stderr, "DBG clear click %d at %.0f: %.0f empty=%.0f fg=%p\n",
-                             view.clicks, since(), dbg, (double)emptyMs,
-                             (void*)GetForegroundWindow());
-            view.longestClickMs = std::max(view.longestClickMs, dbg);
+            view.longestClickMs =
+                std::max(view.longestClickMs, ComboAnswerMs(panel.depth, kClickLimitMs));
             ++view.clicks;
             const DWORD took = GetTickCount() - clicked;
             if (took < 200)

@@ -11,9 +11,8 @@ bool ClickCentre(HWND window) {
         return false;
     SetForegroundWindow(GetAncestor(window, GA_ROOT));
     // Two clicks on one spot within the double-click time make a double
-    // click, which opens no drop-down list: every other click lands a
-    // double click's width to the right and then some, as a person's would not hit the
-    // same pixel twice.
+    // click: every other click lands a little to the right, as a person's
+    // clicks would not all hit the same pixel.
     static bool aside;
     const int shift = (aside = !aside) ? 2 * GetSystemMetrics(SM_CXDOUBLECLK) : 0;
     // Absolute positions run from 0 to 65535 across the screen.
@@ -27,16 +26,6 @@ bool ClickCentre(HWND window) {
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     return SendInput(3, input, sizeof(INPUT)) == 3;
-}
-
-bool PressKey(WORD virtualKey) {
-    INPUT input[2] = {};
-    for (INPUT& one : input) {
-        one.type = INPUT_KEYBOARD;
-        one.ki.wVk = virtualKey;
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
 // A drop-down list is a window of its own, a child of the desktop, with no
@@ -67,7 +56,7 @@ double ComboAnswerMs(HWND combo, DWORD limitMs) {
     if (list == nullptr)
         return -1;
     auto shown = [&] { return IsWindowVisible(list) != FALSE; };
-    auto close = [&] { return PressKey(VK_ESCAPE) && WaitFor([&] { return !shown(); }, limitMs); };
+    auto close = [&] { return ClickCentre(combo) && WaitFor([&] { return !shown(); }, limitMs); };
     if (shown() && !close())
         return limitMs;
     const DWORD start = GetTickCount();
