@@ -19,8 +19,9 @@
 //                                                  screen, read every 50 ms
 //   big_clear_empty_on_screen_ms.N,                Disconnect after it: until the events list
 //   big_clear_click_max_ms.N, big_clear_clicks.N,  shows no rows, the longest wait for a real
-//   big_clear_memory_back_ms.N                     click (one every 200 ms), until the memory
-//                                                  is back within 10 % of a fresh client's
+//   big_clear_memory_back_ms.N,                    click (one every 200 ms), until the memory
+//   big_clear_memory_end.N                         is back within 10 % of a fresh client's,
+//                                                  and the memory then (or after 120 s)
 //   log_quit_client_ms.N                           closing the client with 40,000 events and
 //                                                  30,000 log lines, until the process ends
 // and once: alerts_on/off_client_cpu (a fifth of the items flapping, "Show
@@ -253,6 +254,7 @@ struct EmptyingView {
     double longestClickMs = -1;
     int clicks = 0;
     double memoryMs = -1;
+    double lastMb = -1;  // the resident memory at the last reading
 };
 
 EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD pressed) {
@@ -260,7 +262,7 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
     const PanelView panel(ClientWindow());
     if (!panel.Found() || DropDownOf(panel.depth) == nullptr)
         return view;
-    std::atomic<double> emptyMs{-1}, memoryMs{-1};
+    std::atomic<double> emptyMs{-1}, memoryMs{-1}, lastMb{-1};
     auto since = [pressed] { return static_cast<double>(GetTickCount() - pressed); };
     {
         EveryFewMs screen(20, [&] {
@@ -269,6 +271,7 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
         });
         EveryFewMs memory(500, [&] {
             const double mb = ReadFigures(server, g_exe).process.rssMb;
+            lastMb = mb;
             if (memoryMs < 0 && freshMb > 0 && mb >= 0 && mb <= 1.1 * freshMb)
                 memoryMs = since();
         });
@@ -284,6 +287,7 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
     }
     view.emptyMs = emptyMs;
     view.memoryMs = memoryMs;
+    view.lastMb = lastMb;
     return view;
 }
 
@@ -657,6 +661,7 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         Print("big_clear_clicks", n, "%.0f clicks", emptying.clicks);
         Print("big_clear_click_max_ms", n, "%.0f ms", emptying.longestClickMs);
         Print("big_clear_memory_back_ms", n, "%.0f ms", emptying.memoryMs);
+        Print("big_clear_memory_end", n, "%.1f MB", emptying.lastMb);
         if (syncUsPerRow > 0) {
             Print("flood_us_per_row", n, "%.1f us", syncUsPerRow);
             Print("us_per_row_rise", n, "%+.1f %%", 100 * (Ratio(usPerRow, syncUsPerRow) - 1));
