@@ -56,8 +56,10 @@ int ItemIndex::RowOf(const TestItem* item) const {
     return it == rowOf_.end() ? -1 : static_cast<int>(it->second);
 }
 
+// Fresh tables (which allocate nothing until filed into), so that no block
+// of the old ones is left holding on to the heap regions of the rows.
 void ItemIndex::Clear() {
-    byId_.clear();
-    rows_.clear();
-    rowOf_.clear();
+    decltype(byId_)().swap(byId_);
+    Records().swap(rows_);
+    decltype(rowOf_)().swap(rowOf_);
 }

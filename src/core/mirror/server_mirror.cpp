@@ -6,7 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
+#include <vector>
 
 #include "core/mirror/item_index.h"
 #include "core/mirror/item_state.h"
@@ -26,7 +26,9 @@ const MirrorView* g_view;
 const MirrorView* g_watchers[MIRROR_WATCHERS];
 ItemIndex g_items;
 ItemCounts g_counts;
-std::deque<EventRecord*, RefusableAllocator<EventRecord*, MEMORY_EVENT_TABLE>> g_events;
+// A vector, not a deque: emptied, it keeps no block of its own, which would
+// hold on to a heap region that the rows' memory came from.
+std::vector<EventRecord*, RefusableAllocator<EventRecord*, MEMORY_EVENT_TABLE>> g_events;
 
 ItemRecord* RecordOf(TestItem* item) {
     return reinterpret_cast<ItemRecord*>(item);
@@ -168,7 +170,7 @@ void ClearEventRows() {
     Tell(&MirrorView::cleared, MirrorList::Events);
     for (EventRecord* copy : g_events)
         ReleaseRecord(copy);
-    g_events.clear();
+    decltype(g_events)().swap(g_events);  // its storage too
 }
 
 size_t MirrorRows(MirrorList list) {
