@@ -122,6 +122,10 @@ TEST(FrameTrace, StopsAtItsCapCountingWhatTheFileHeldWithALastLine) {
         EXPECT_NE(text.find(stopped, last), std::string::npos) << text.substr(last);
     }
     std::remove(path);
+    // QUORVEX_TRACE_MAX_MB: a whole number of MiB; anything else gives the default.
+    EXPECT_EQ(FrameTraceCap("3"), 3u << 20);
+    for (const char* bad : {static_cast<const char*>(nullptr), "", "0", "-1", " 2", "2MB"})
+        EXPECT_EQ(FrameTraceCap(bad), FRAME_TRACE_DEFAULT_CAP) << (bad ? bad : "unset");
 }
 
 }  // namespace

@@ -181,15 +181,13 @@ TEST_F(AlertsTest, StatusChangesOfStartedItemsRaiseBalloonsAndTheIconGoesAtDestr
 TEST_F(AlertsTest, ShowAlertsAndOnlyALostConnectionAndQuitFromTheIconsMenu) {
     HWND trayWindow = g_calls.at(0).data.hWnd;
     Announce(1, "web", 1, 1);
-    // Show Alerts unchecked: the icon follows, no balloon comes.
+    // Show Alerts off: the icon follows, no balloon comes; back on, the loss below has one.
     SendMessageA(trayWindow, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0);
-    EXPECT_FALSE(TrayAlertsShown());
     Status(1, 0);
     ASSERT_TRUE(
         PumpMessages(2000, [] { return TipIs("Quorvex Client: 0 up, 1 down, 0 stopped"); }));
     EXPECT_FALSE(WaitForBalloons(1, 600));
     SendMessageA(trayWindow, WM_COMMAND, IDM_TRAY_SHOW_ALERTS, 0);
-    EXPECT_TRUE(TrayAlertsShown());
 
     // The user's Disconnect and a failed attempt are not losses.
     DisconnectFromServer();

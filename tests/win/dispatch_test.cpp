@@ -333,27 +333,30 @@ TEST_F(DispatchTest, AChangedRowShowsItsNewTextOnTheNextReadAndTheNextPaint) {
 
 TEST_F(DispatchTest, FramesInOneReceiveAreAllApplied) {
     ShowWindow(g_mainWindow, SW_SHOWNOACTIVATE);
-    for (int i = 0; i < 30; ++i)
+    for (int i = 0; i < 30; ++i) {
         Deliver(Event(CODE_EVENTS, "old", "Down"));
+        Deliver(Item(100 + i, "old", 1, 1));
+    }
     ServerPeer server;
     ASSERT_TRUE(server.Connected());
     server.Send({Item(13, "a", 1, 1), Item(14, "b", 1, 0), Event(CODE_EVENTS, "a", "Up")});
     ASSERT_TRUE(PumpMessages(2000, [] { return RowCount(g_eventsList) == 31; }));
-    EXPECT_EQ(RowCount(g_itemsList), 2);
-    EXPECT_EQ(Status(0), "Up");
-    EXPECT_EQ(Status(1), "Down");
+    EXPECT_EQ(RowCount(g_itemsList), 32);
+    EXPECT_EQ(Status(30), "Up");
+    EXPECT_EQ(Status(31), "Down");
     EXPECT_EQ(CellText(g_eventsList, 30, EVENT_TEXT_COLUMN), "Up");
     EXPECT_TRUE(PumpMessages(2000, [] {
         return SendMessageA(g_eventsList, LVM_GETTOPINDEX, 0, 0) +
                    SendMessageA(g_eventsList, LVM_GETCOUNTPERPAGE, 0, 0) >=
                31;
     })) << "the new event is scrolled into view once the list draws again";
+    EXPECT_EQ(SendMessageA(g_itemsList, LVM_GETTOPINDEX, 0, 0), 0) << "new items are not";
 
     // Data while not connected never reaches the reassembler: the receive
     // buffer still holds the frames above.
     g_connectionState = CONN_CONNECTING;
     ServerSocketCallback(1, SOCK_EVENT_DATA, 3 * 644, 0, 0);
-    EXPECT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(RowCount(g_itemsList), 32);
     EXPECT_EQ(RowCount(g_eventsList), 31);
 }
 
@@ -383,14 +386,15 @@ TEST_F(DispatchTest, LinesLoggedInAReceiveKeepTheirOrderAndTheNewestComesIntoVie
     })) << "the newest line is scrolled into view once the log draws again";
 }
 
-TEST_F(DispatchTest, RecordsThatCannotBeAllocatedAreDroppedWithTheirLine) {
+TEST_F(DispatchTest, RecordsAndRowsThatCannotBeMadeAreDroppedWithTheirLine) {
+    CountRecords();
     const int lines = LogLineCount();
     SetMemoryRefusal(RefuseUse);
     g_refusedUse = MEMORY_TEST_ITEM;
     Deliver(Item(20, "a", 1, 1));
     EXPECT_EQ(LastLogLine(), "Failed to allocated test item in client memory");
-    // An item whose index entry cannot be made is dropped whole: no row that
-    // messages could never find.
+    // An item whose index entry (or row, below) cannot be made is dropped
+    // whole: no row that messages could never find.
     g_refusedUse = MEMORY_ITEM_INDEX;
     Deliver(Item(21, "b", 1, 1));
     EXPECT_EQ(RowCount(g_itemsList), 0);
@@ -400,30 +404,34 @@ TEST_F(DispatchTest, RecordsThatCannotBeAllocatedAreDroppedWithTheirLine) {
     Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
-    EXPECT_TRUE(g_capture.sentFrames.empty())
-        << "no acknowledgement for an event that was not kept";
+    // The events' table grows a block at a time: the event it cannot take
+    // leaves the rows before it as they were.
+    g_refusedUse = MEMORY_EVENT_TABLE;
+    int sent = 0;
+    while (LogLineCount() == lines + 3 && ++sent < 300)
+        Deliver(Event(CODE_EVENTS, "b", "Up"));
+    EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
+    ASSERT_EQ(RowCount(g_eventsList), sent - 1);
+    EXPECT_EQ(CellText(g_eventsList, sent - 2, 2), "b");
 
     SetMemoryRefusal(nullptr);
-    Deliver(Item(21, "b", 1, 1));
-    Deliver(Notice(CODE_ITEM_STATUS, 21));
-    ASSERT_EQ(RowCount(g_itemsList), 1);
-    EXPECT_EQ(Status(0), "") << "the index files the item once memory is back";
-}
-
-TEST_F(DispatchTest, RowsTheListRefusesAreDroppedWithTheirLine) {
     RefuseRows(g_itemsList, true);
     RefuseRows(g_eventsList, true);
-    Deliver(Item(22, "a", 1, 1));
+    Deliver(Item(22, "c", 1, 1));
     EXPECT_EQ(LastLogLine(), "Failed to allocated test item in client memory");
     Deliver(Event(CODE_EVENT_ACK, "a", "Down"));
     EXPECT_EQ(LastLogLine(), "failed to allocate memory for event");
-    EXPECT_TRUE(g_capture.sentFrames.empty());
+    EXPECT_TRUE(g_capture.sentFrames.empty())
+        << "no acknowledgement for an event that was not kept";
+    EXPECT_EQ(LiveRecords(), static_cast<size_t>(sent - 1)) << "nothing refused is kept";
     RefuseRows(g_eventsList, false);
     RefuseRows(g_itemsList, false);
-    Deliver(Item(22, "a", 1, 1));
-    Deliver(Notice(CODE_ITEM_STATUS, 22));
-    ASSERT_EQ(RowCount(g_itemsList), 1);
-    EXPECT_EQ(Status(0), "");
+    Deliver(Item(21, "b", 1, 1));
+    Deliver(Item(22, "c", 1, 1));
+    Deliver(StatusNotice(21, 1, "b up"));
+    Deliver(StatusNotice(22, 1, "c up"));
+    ASSERT_EQ(RowCount(g_itemsList), 2);
+    EXPECT_EQ(Status(0) + ", " + Status(1), "b up, c up") << "the index finds the items again";
 }
 
 TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
@@ -437,9 +445,7 @@ TEST_F(DispatchTest, ConnectionEndEmptiesBothListsAndReopensTheDialog) {
     EXPECT_EQ(RowCount(g_eventsList), 0);
     EXPECT_EQ(LastLogLine(), "Server connection closed");
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
-    char caption[32];
-    GetWindowTextA(button, caption, sizeof caption);
-    EXPECT_STREQ(caption, "Connect");
+    EXPECT_EQ(WindowText(button), "Connect");
     EXPECT_FALSE(IsWindowEnabled(button));
     EXPECT_TRUE(PumpMessages(
         2000, [] { return FindThreadWindow("Connect to Quorvex Server") != nullptr; }));
@@ -489,9 +495,7 @@ TEST_F(DispatchTest, ConnectedEventOnlyWhileConnecting) {
     EXPECT_EQ(g_connectionState, static_cast<uint32_t>(CONN_CONNECTED));
     EXPECT_EQ(LastLogLine(), "Connection to server established");
     HWND button = GetDlgItem(g_monitorPanel, IDC_PANEL_CONNECT);
-    char caption[32];
-    GetWindowTextA(button, caption, sizeof caption);
-    EXPECT_STREQ(caption, "Disconnect");
+    EXPECT_EQ(WindowText(button), "Disconnect");
     EXPECT_TRUE(IsWindowEnabled(button));
     // WM_START_SYNC runs the synchronisation sequence: settings, items, events of "This Month".
     EXPECT_TRUE(PumpMessages(2000, [] { return g_capture.sentFrames.size() >= 3; }));

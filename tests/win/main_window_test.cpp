@@ -23,6 +23,7 @@
 #include "ui/panel/item_commands.h"
 #include "ui/panel/monitor_panel.h"
 #include "ui/panel/panel_windows.h"
+#include "ui/tray/alert_choices.h"
 #include "ui/tray/tray_icon.h"
 
 namespace {
@@ -93,7 +94,7 @@ TEST_F(MainWindow, NotificationIconMenuBringsTheWindowBackSwitchesAlertsOffAndQu
     choose("Open Quorvex Client");
     EXPECT_FALSE(IsIconic(window));
     choose("Show Alerts");
-    EXPECT_FALSE(TrayAlertsShown()) << "on at start, off once chosen";
+    EXPECT_FALSE(ReadAlertChoices().showAlerts) << "on at start, off once chosen";
     choose("Quit");
     EXPECT_TRUE(PumpMessages(2000, [&] { return !IsWindow(window); }));
     DestroyMenu(menu);

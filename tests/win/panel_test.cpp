@@ -64,25 +64,19 @@ void ExpectColumns(HWND list, const std::vector<Column>& expected) {
     }
 }
 
-TEST_F(Panel, ItemsListHasItsFiveColumns) {
+TEST_F(Panel, EachListHasItsColumns) {
     EXPECT_EQ(g_itemsList, Item(IDC_PANEL_ITEMS));
     ExpectColumns(g_itemsList, {{"Test Item", 210, LVCFMT_LEFT},
                                 {"Hostname or IP address", 230, LVCFMT_LEFT},
                                 {"Test Type", 90, LVCFMT_LEFT},
                                 {"Port", 60, LVCFMT_LEFT},
                                 {"Status", 80, LVCFMT_CENTER}});
-}
-
-TEST_F(Panel, EventsListHasItsFiveColumns) {
     EXPECT_EQ(g_eventsList, Item(IDC_PANEL_EVENTS));
     ExpectColumns(g_eventsList, {{"Date", 100, LVCFMT_LEFT},
                                  {"Time", 100, LVCFMT_LEFT},
                                  {"Test Item", 180, LVCFMT_LEFT},
                                  {"Hostname", 145, LVCFMT_LEFT},
                                  {"Event Text", 145, LVCFMT_LEFT}});
-}
-
-TEST_F(Panel, StatusLogHasTwoColumnsAndNoHeader) {
     ExpectColumns(Item(IDC_PANEL_STATUS_LOG),
                   {{"Timestamp", 140, LVCFMT_LEFT}, {"Event text", 530, LVCFMT_LEFT}});
     EXPECT_TRUE(GetWindowLongA(Item(IDC_PANEL_STATUS_LOG), GWL_STYLE) & LVS_NOCOLUMNHEADER);

@@ -420,7 +420,3 @@ void TrayConnectionChanged(bool lost) {
     g_icon.alerts.NoteConnectionLost(ip, g_clientConfig.serverPort, GetTickCount());
     ScheduleBalloon();
 }
-
-bool TrayAlertsShown() {
-    return g_icon.choices.showAlerts;
-}

@@ -28,7 +28,3 @@ void TrayConnectionChanged(bool lost);
 
 // The main window's DPI changed: the icon's pictures follow its new size.
 void TrayDpiChanged(UINT dpi);
-
-// "Show Alerts" in the icon's menu, as read at start from the user's
-// choices and changed since.
-bool TrayAlertsShown();
