@@ -227,10 +227,10 @@ void MirrorCellText(MirrorList list, size_t row, int column, char* out, size_t s
     if (event == nullptr)
         return;
     switch (column) {
-    case 0: CopyFieldText(out, size, event->date, sizeof event->date); break;
-    case 1: CopyFieldText(out, size, event->time, sizeof event->time); break;
-    case 2: CopyFieldText(out, size, event->itemName, sizeof event->itemName); break;
-    case 3: CopyFieldText(out, size, event->host, sizeof event->host); break;
-    case 4: CopyFieldText(out, size, event->text, sizeof event->text); break;
+    case EVENT_DATE_COLUMN: CopyFieldText(out, size, event->date, sizeof event->date); break;
+    case EVENT_TIME_COLUMN: CopyFieldText(out, size, event->time, sizeof event->time); break;
+    case EVENT_ITEM_COLUMN: CopyFieldText(out, size, event->itemName, sizeof event->itemName); break;
+    case EVENT_HOST_COLUMN: CopyFieldText(out, size, event->host, sizeof event->host); break;
+    case EVENT_TEXT_COLUMN: CopyFieldText(out, size, event->text, sizeof event->text); break;
     }
 }
