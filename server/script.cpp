@@ -1,6 +1,7 @@
 // Script parser and runner.
 #include "script.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -137,9 +138,12 @@ ScriptStep FrameStep(std::vector<uint8_t> payload, Modifiers& mods) {
         headerLen = payload.size();
     }
     if (mods.len >= 0) headerLen = static_cast<size_t>(mods.len);
-    s.bytes = {FRAME_MAGIC1, FRAME_MAGIC2, static_cast<uint8_t>(headerLen >> 8),
-               static_cast<uint8_t>(headerLen & 0xFF)};
-    s.bytes.insert(s.bytes.end(), payload.begin(), payload.end());
+    s.bytes.resize(4 + payload.size());
+    s.bytes[0] = FRAME_MAGIC1;
+    s.bytes[1] = FRAME_MAGIC2;
+    s.bytes[2] = static_cast<uint8_t>(headerLen >> 8);
+    s.bytes[3] = static_cast<uint8_t>(headerLen & 0xFF);
+    std::copy(payload.begin(), payload.end(), s.bytes.begin() + 4);
     for (size_t c : mods.cuts)
         if (c > 0 && c < s.bytes.size()) s.cuts.push_back(c);
     mods = Modifiers();
