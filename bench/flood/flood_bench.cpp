@@ -22,6 +22,11 @@
 //   big_clear_memory_back_ms.N,                    click (one every 200 ms), until the memory
 //   big_clear_memory_end.N                         is back within 10 % of a fresh client's,
 //                                                  and the memory then (or after 120 s)
+//   big_export_client_ms.N, big_export_rows.N,     with the export part: "Export to CSV..." of
+//   big_export_click_max_ms.N,                     the events list after that sync, as a person
+//   big_export_clicks.N                            picks it, from Save until the file is there,
+//                                                  and the longest wait for a real click (one
+//                                                  every 200 ms, for at least 2 s from Save)
 //   log_quit_client_ms.N                           closing the client with 40,000 events and
 //                                                  30,000 log lines, until the process ends
 // and once: alerts_on/off_client_cpu (a fifth of the items flapping, "Show
@@ -291,6 +296,106 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
     return view;
 }
 
+// What a person saw of "Export to CSV..." on the events list: a right-click
+// on the list, the menu's last command (Up, Enter), the file's name put in
+// the Save As dialog's name field and Save clicked. Timed from that click
+// until the file is there under its name (the client writes a temporary
+// file and moves it over the target when whole); meanwhile a real click on
+// "Event View Depth" every 200 ms, from the dialog's going until the file
+// is there and for at least 2 s after Save. The rows are the file's lines
+// less the header.
+struct ExportView {
+    double ms = -1;
+    long rows = -1;
+    double longestClickMs = -1;
+    int clicks = 0;
+};
+
+BOOL CALLBACK FirstShownEdit(HWND child, LPARAM found) {
+    char name[16];
+    if (GetClassNameA(child, name, sizeof name) && lstrcmpiA(name, "Edit") == 0 &&
+        IsWindowVisible(child)) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The first shown edit field among the dialog's windows: the file's name.
+HWND NameFieldOf(HWND dialog) {
+    HWND field = nullptr;
+    EnumChildWindows(dialog, FirstShownEdit, reinterpret_cast<LPARAM>(&field));
+    return field;
+}
+
+long LinesOf(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return -1;
+    long lines = 0;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        lines += static_cast<long>(std::count(buffer, buffer + got, '\n'));
+    std::fclose(file);
+    return lines;
+}
+
+ExportView WatchExport() {
+    ExportView view;
+    const PanelView panel(ClientWindow());
+    if (!panel.Found() || DropDownOf(panel.depth) == nullptr)
+        return view;
+    char folder[MAX_PATH];
+    if (GetTempPathA(sizeof folder, folder) == 0)
+        return view;
+    const std::string path = std::string(folder) + "quorvex-bench-export.csv";
+    DeleteFileA(path.c_str());
+    const DWORD thread = GetWindowThreadProcessId(panel.events, nullptr);
+    HWND dialog = nullptr, field = nullptr, save = nullptr;
+    if (!RightClickCentre(panel.events) ||
+        !WaitFor([&] { return ShownWindowOf(thread, "#32768") != nullptr; }, 10000) ||
+        !PressKeys({VK_UP, VK_RETURN}) ||
+        !WaitFor([&] { return (dialog = ShownWindowOf(thread, "#32770")) != nullptr; }, 10000) ||
+        !WaitFor([&] { return (field = NameFieldOf(dialog)) != nullptr; }, 10000) ||
+        (save = GetDlgItem(dialog, IDOK)) == nullptr) {
+        std::fprintf(stderr, "export: no Save As dialog\n");
+        PressKeys({VK_ESCAPE});
+        return view;
+    }
+    DWORD_PTR result;
+    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL,
+                        5000, &result);
+    const DWORD saved = GetTickCount();
+    auto since = [saved] { return static_cast<double>(GetTickCount() - saved); };
+    auto there = [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    std::atomic<double> ms{-1};
+    {
+        EveryFewMs file(10, [&] {
+            if (ms < 0 && there())
+                ms = since();
+        });
+        if (!ClickCentre(save) || !WaitFor([&] { return !IsWindow(dialog) ||
+                                                        !IsWindowVisible(dialog); },
+                                           kClickLimitMs))
+            std::fprintf(stderr, "export: the Save As dialog stayed\n");
+        while ((ms < 0 || since() < 2000) && since() < 120000) {
+            const DWORD clicked = GetTickCount();
+            view.longestClickMs =
+                std::max(view.longestClickMs, ComboAnswerMs(panel.depth, kClickLimitMs));
+            ++view.clicks;
+            const DWORD took = GetTickCount() - clicked;
+            if (took < 200)
+                Sleep(200 - took);
+        }
+    }
+    view.ms = ms;
+    const long lines = view.ms >= 0 ? LinesOf(path) : -1;
+    view.rows = lines > 0 ? lines - 1 : -1;
+    DeleteFileA(path.c_str());
+    return view;
+}
+
 double CpuMs(const ProcFigures& from, const ProcFigures& to) {
     return from.cpuSeconds < 0 || to.cpuSeconds < 0 ? -1 : 1000 * (to.cpuSeconds - from.cpuSeconds);
 }
@@ -363,10 +468,10 @@ std::string Env(const char* name, const char* fallback) {
 }
 
 // QX_BENCH_PARTS (default all): a comma-separated choice of flood, trace,
-// status, alerts, log and memory.
+// status, alerts, log, memory and export (within the memory part's runs).
 bool Part(const char* name) {
     const std::string parts =
-        "," + Env("QX_BENCH_PARTS", "flood,trace,status,alerts,log,memory") + ",";
+        "," + Env("QX_BENCH_PARTS", "flood,trace,status,alerts,log,memory,export") + ",";
     return parts.find("," + std::string(name) + ",") != std::string::npos;
 }
 
@@ -631,12 +736,15 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         FloodRun big;
         double clearMs = -1;
         SyncView sync;
+        ExportView exported;
         EmptyingView emptying;
         {
             RefServer server;
             big = RunFlood(
                 Reader::Client, FloodSpec(items, events), &server, nullptr,
                 [&] {
+                    if (Part("export"))
+                        exported = WatchExport();
                     clearMs = DisconnectMs(
                         [&](DWORD pressed) { emptying = WatchEmptying(server, emptyMb, pressed); });
                 },
@@ -662,6 +770,12 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         Print("big_clear_click_max_ms", n, "%.0f ms", emptying.longestClickMs);
         Print("big_clear_memory_back_ms", n, "%.0f ms", emptying.memoryMs);
         Print("big_clear_memory_end", n, "%.1f MB", emptying.lastMb);
+        if (Part("export")) {
+            Print("big_export_client_ms", n, "%.0f ms", exported.ms);
+            Print("big_export_rows", n, "%.0f rows", exported.rows);
+            Print("big_export_clicks", n, "%.0f clicks", exported.clicks);
+            Print("big_export_click_max_ms", n, "%.0f ms", exported.longestClickMs);
+        }
         if (syncUsPerRow > 0) {
             Print("flood_us_per_row", n, "%.1f us", syncUsPerRow);
             Print("us_per_row_rise", n, "%+.1f %%", 100 * (Ratio(usPerRow, syncUsPerRow) - 1));

@@ -5,7 +5,9 @@
 
 #include "client_process.h"
 
-bool ClickCentre(HWND window) {
+namespace {
+
+bool PressCentre(HWND window, DWORD down, DWORD up) {
     RECT r;
     if (!GetWindowRect(window, &r))
         return false;
@@ -23,9 +25,41 @@ bool ClickCentre(HWND window) {
     input[0].mi.dx = MulDiv((r.left + r.right) / 2 + shift, 65536, width);
     input[0].mi.dy = MulDiv((r.top + r.bottom) / 2, 65536, height);
     input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    input[1].mi.dwFlags = down;
+    input[2].mi.dwFlags = up;
     return SendInput(3, input, sizeof(INPUT)) == 3;
+}
+
+}  // namespace
+
+bool ClickCentre(HWND window) {
+    return PressCentre(window, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
+bool RightClickCentre(HWND window) {
+    return PressCentre(window, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+bool PressKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> input;
+    for (WORD key : keys)
+        for (DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT one = {};
+            one.type = INPUT_KEYBOARD;
+            one.ki.wVk = key;
+            one.ki.dwFlags = flags;
+            input.push_back(one);
+        }
+    const UINT count = static_cast<UINT>(input.size());
+    return SendInput(count, input.data(), sizeof(INPUT)) == count;
+}
+
+HWND ShownWindowOf(DWORD thread, const char* windowClass) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, windowClass, nullptr)) != nullptr)
+        if (GetWindowThreadProcessId(window, nullptr) == thread && IsWindowVisible(window))
+            return window;
+    return nullptr;
 }
 
 // A drop-down list is a window of its own, a child of the desktop, with no

@@ -17,6 +17,16 @@
 // the left button there.
 bool ClickCentre(HWND window);
 
+// The same with the right button: a list's context menu.
+bool RightClickCentre(HWND window);
+
+// Presses and releases each key in turn, into whatever has the focus.
+bool PressKeys(const std::vector<WORD>& keys);
+
+// A shown top-level window of class `windowClass` made by `thread` (a
+// popup menu is "#32768", a dialog "#32770"); null if none.
+HWND ShownWindowOf(DWORD thread, const char* windowClass);
+
 // The drop-down list of a drop-down combo box of another process (a
 // "ComboLBox" window of the combo box's thread); null if none.
 HWND DropDownOf(HWND combo);
