@@ -35,11 +35,14 @@ double CpuSeconds(const std::string& stat) {
 ProcFigures ParseProcess(const std::string& text) {
     ProcFigures f;
     f.cpuSeconds = CpuSeconds(text);
-    const size_t hwm = text.find("VmHWM:"), rss = text.find("VmRSS:");
+    const size_t hwm = text.find("VmHWM:"), rss = text.find("VmRSS:"),
+                 anon = text.find("RssAnon:");
     if (hwm != std::string::npos)
         f.peakMb = std::atof(text.c_str() + hwm + 6) / 1024.0;
     if (rss != std::string::npos)
         f.rssMb = std::atof(text.c_str() + rss + 6) / 1024.0;
+    if (anon != std::string::npos)
+        f.anonMb = std::atof(text.c_str() + anon + 8) / 1024.0;
     return f;
 }
 
@@ -77,7 +80,7 @@ Figures ReadFigures(const RefServer& server, const std::string& exe) {
         "wineserver); do tr '[:cntrl:]' ' ' < /proc/$p/environ | grep -q \"WINEPREFIX=$WINEPREFIX \" "
         "&& ws=$p; done; xs=$(pgrep -f \"^Xvfb $DISPLAY( |$)\" | head -n 1); "
         "{ cut -d' ' -f1 /proc/uptime; nproc --all; head -n 1 /proc/stat; echo @; [ $# -eq 1 ] && "
-        "{ cat /proc/$1/stat; grep -E 'VmRSS|VmHWM' /proc/$1/status; }; echo @; cat /proc/$(cat " +
+        "{ cat /proc/$1/stat; grep -E 'VmRSS|VmHWM|RssAnon' /proc/$1/status; }; echo @; cat /proc/$(cat " +
         server.UnixPath("pid") +
         ")/stat; echo @; [ -n \"$ws\" ] && cat /proc/$ws/stat; echo @; [ -n \"$xs\" ] && "
         "cat /proc/$xs/stat; } > " +

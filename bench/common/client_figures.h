@@ -18,6 +18,7 @@ long ServerCount(const RefServer& server, const std::string& prefix, const std::
 struct ProcFigures {
     double cpuSeconds = -1;
     double rssMb = -1;
+    double anonMb = -1;  // of rssMb, what is not a file's pages: the heap's, the stacks'
     double peakMb = -1;
 };
 

@@ -20,8 +20,9 @@
 //   big_clear_empty_on_screen_ms.N,                Disconnect after it: until the events list
 //   big_clear_click_max_ms.N, big_clear_clicks.N,  shows no rows, the longest wait for a real
 //   big_clear_memory_back_ms.N,                    click (one every 200 ms), until the memory
-//   big_clear_memory_end.N                         is back within 10 % of a fresh client's,
-//                                                  and the memory then (or after 120 s)
+//   big_clear_memory_end.N,                        is back within 10 % of a fresh client's,
+//   big_clear_anon_memory_end.N                    and the memory then (or after 120 s), all
+//                                                  and the part that is no file's pages
 //   big_export_client_ms.N, big_export_rows.N,     with the export part: "Export to CSV..." of
 //   big_export_click_max_ms.N,                     the events list after that sync, as a person
 //   big_export_clicks.N                            picks it, from Save until the file is there,
@@ -260,6 +261,7 @@ struct EmptyingView {
     int clicks = 0;
     double memoryMs = -1;
     double lastMb = -1;  // the resident memory at the last reading
+    double lastAnonMb = -1;  // and its part that is no file's
 };
 
 EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD pressed) {
@@ -267,7 +269,7 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
     const PanelView panel(ClientWindow());
     if (!panel.Found() || DropDownOf(panel.depth) == nullptr)
         return view;
-    std::atomic<double> emptyMs{-1}, memoryMs{-1}, lastMb{-1};
+    std::atomic<double> emptyMs{-1}, memoryMs{-1}, lastMb{-1}, lastAnonMb{-1};
     auto since = [pressed] { return static_cast<double>(GetTickCount() - pressed); };
     {
         EveryFewMs screen(20, [&] {
@@ -275,8 +277,10 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
                 emptyMs = since();
         });
         EveryFewMs memory(500, [&] {
-            const double mb = ReadFigures(server, g_exe).process.rssMb;
+            const ProcFigures now = ReadFigures(server, g_exe).process;
+            const double mb = now.rssMb;
             lastMb = mb;
+            lastAnonMb = now.anonMb;
             if (memoryMs < 0 && freshMb > 0 && mb >= 0 && mb <= 1.1 * freshMb)
                 memoryMs = since();
         });
@@ -293,6 +297,7 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
     view.emptyMs = emptyMs;
     view.memoryMs = memoryMs;
     view.lastMb = lastMb;
+    view.lastAnonMb = lastAnonMb;
     return view;
 }
 
@@ -341,6 +346,34 @@ long LinesOf(const std::string& path) {
     return lines;
 }
 
+// The text of another process's edit field, asked with a limit.
+std::string FieldText(HWND field) {
+    char text[MAX_PATH] = "";
+    DWORD_PTR result;
+    if (!SendMessageTimeoutA(field, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_NORMAL, 5000, &result))
+        return "";
+    return text;
+}
+
+// Opens the list's Save As dialog as a person would, trying again as a
+// person would when a click or a key was lost under Wine (the menu did not
+// show, or stayed): the dialog, or null.
+HWND OpenExportDialog(HWND list) {
+    const DWORD thread = GetWindowThreadProcessId(list, nullptr);
+    auto menu = [thread] { return ShownWindowOf(thread, "#32768"); };
+    HWND dialog = nullptr;
+    for (int attempt = 0; attempt < 3 && dialog == nullptr; ++attempt) {
+        if (menu() == nullptr && (!RightClickCentre(list) || !WaitFor([&] { return menu(); }, 3000)))
+            continue;
+        PressKeys({VK_UP, VK_RETURN});
+        WaitFor([&] { return (dialog = ShownWindowOf(thread, "#32770")) != nullptr; }, 5000);
+        if (dialog == nullptr && menu() != nullptr)
+            PressKeys({VK_ESCAPE});
+    }
+    return dialog;
+}
+
 ExportView WatchExport() {
     ExportView view;
     const PanelView panel(ClientWindow());
@@ -351,34 +384,47 @@ ExportView WatchExport() {
         return view;
     const std::string path = std::string(folder) + "quorvex-bench-export.csv";
     DeleteFileA(path.c_str());
-    const DWORD thread = GetWindowThreadProcessId(panel.events, nullptr);
-    HWND dialog = nullptr, field = nullptr, save = nullptr;
-    if (!RightClickCentre(panel.events) ||
-        !WaitFor([&] { return ShownWindowOf(thread, "#32768") != nullptr; }, 10000) ||
-        !PressKeys({VK_UP, VK_RETURN}) ||
-        !WaitFor([&] { return (dialog = ShownWindowOf(thread, "#32770")) != nullptr; }, 10000) ||
-        !WaitFor([&] { return (field = NameFieldOf(dialog)) != nullptr; }, 10000) ||
+    const HWND dialog = OpenExportDialog(panel.events);
+    HWND field = nullptr, save = nullptr;
+    // The dialog puts its suggested name in the field as it starts; the
+    // bench's name goes in after it.
+    if (dialog == nullptr ||
+        !WaitFor([&] { return (field = NameFieldOf(dialog)) != nullptr && !FieldText(field).empty(); },
+                 10000) ||
         (save = GetDlgItem(dialog, IDOK)) == nullptr) {
-        std::fprintf(stderr, "export: no Save As dialog\n");
+        std::printf("export: no Save As dialog\n");
         PressKeys({VK_ESCAPE});
         return view;
     }
     DWORD_PTR result;
-    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL,
-                        5000, &result);
-    const DWORD saved = GetTickCount();
-    auto since = [saved] { return static_cast<double>(GetTickCount() - saved); };
+    WaitFor(
+        [&] {
+            SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                                SMTO_NORMAL, 5000, &result);
+            return FieldText(field) == path;
+        },
+        5000, 100);
+    auto open = [&] { return IsWindow(dialog) && IsWindowVisible(dialog); };
     auto there = [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    std::atomic<DWORD> saved{GetTickCount()};
+    auto since = [&saved] { return static_cast<double>(GetTickCount() - saved); };
     std::atomic<double> ms{-1};
     {
         EveryFewMs file(10, [&] {
             if (ms < 0 && there())
                 ms = since();
         });
-        if (!ClickCentre(save) || !WaitFor([&] { return !IsWindow(dialog) ||
-                                                        !IsWindowVisible(dialog); },
-                                           kClickLimitMs))
-            std::fprintf(stderr, "export: the Save As dialog stayed\n");
+        // Timed from the click that the dialog answered.
+        for (int attempt = 0; attempt < 3 && open(); ++attempt) {
+            saved = GetTickCount();
+            ClickCentre(save);
+            WaitFor([&] { return !open(); }, 3000);
+        }
+        if (open()) {
+            std::printf("export: the Save As dialog stayed\n");
+            PressKeys({VK_ESCAPE});
+            return view;
+        }
         while ((ms < 0 || since() < 2000) && since() < 120000) {
             const DWORD clicked = GetTickCount();
             view.longestClickMs =
@@ -537,11 +583,12 @@ double BytesPerRow(const FloodRun& run, double emptyMb, double rows) {
     return (run.atFence.rssMb - emptyMb) * 1024 * 1024 / rows;
 }
 
-double EmptyClientMb(int run) {
+ProcFigures EmptyClient(int run) {
     RefServer server;
-    const double mb = RunFlood(Reader::Client, "items=0,events=0", &server).atFence.rssMb;
-    Print("empty_client_memory", run, "%.1f MB", mb);
-    return mb;
+    const ProcFigures fresh = RunFlood(Reader::Client, "items=0,events=0", &server).atFence;
+    Print("empty_client_memory", run, "%.1f MB", fresh.rssMb);
+    Print("empty_client_anon_memory", run, "%.1f MB", fresh.anonMb);
+    return fresh;
 }
 
 std::string FloodSpec(int items, int events) {
@@ -577,7 +624,7 @@ std::vector<double> SyncRuns(int runs) {
     const std::string trace = WinPath(Env("QX_BENCH_TRACE", "/tmp/qx-bench-trace.txt"));
     std::vector<double> clientMs, floorMs;
     for (int n = 1; n <= runs; ++n) {
-        const double emptyMb = Part("flood") ? EmptyClientMb(n) : -1;
+        const double emptyMb = Part("flood") ? EmptyClient(n).rssMb : -1;
         FloodRun client;
         double clearMs = -1;
         {
@@ -732,7 +779,7 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
     const std::string rowsName = "bytes_per_row_" + std::to_string(items / 1000) + "k_items_" +
                                  std::to_string(events / 1000) + "k_events";
     for (int n = 1; n <= runs; ++n) {
-        const double emptyMb = EmptyClientMb(n);
+        const double emptyMb = EmptyClient(n).rssMb;
         FloodRun big;
         double clearMs = -1;
         SyncView sync;
@@ -770,6 +817,7 @@ void MemoryRuns(int runs, const std::vector<double>& syncMs) {
         Print("big_clear_click_max_ms", n, "%.0f ms", emptying.longestClickMs);
         Print("big_clear_memory_back_ms", n, "%.0f ms", emptying.memoryMs);
         Print("big_clear_memory_end", n, "%.1f MB", emptying.lastMb);
+        Print("big_clear_anon_memory_end", n, "%.1f MB", emptying.lastAnonMb);
         if (Part("export")) {
             Print("big_export_client_ms", n, "%.0f ms", exported.ms);
             Print("big_export_rows", n, "%.0f rows", exported.rows);
