@@ -247,6 +247,21 @@ SyncView WatchSync(const std::function<bool()>& synced) {
     return view;
 }
 
+// A real click on the combo box every 200 ms (or as soon as the last one
+// was answered, when that took longer) while `goOn()`: the longest wait
+// for an answer, and how many clicks.
+void ClickEvery200Ms(HWND combo, const std::function<bool()>& goOn, double* longestMs,
+                     int* clicks) {
+    while (goOn()) {
+        const DWORD clicked = GetTickCount();
+        *longestMs = std::max(*longestMs, ComboAnswerMs(combo, kClickLimitMs));
+        ++*clicks;
+        const DWORD took = GetTickCount() - clicked;
+        if (took < 200)
+            Sleep(200 - took);
+    }
+}
+
 // What a person saw of the client while Disconnect emptied its lists, each
 // time from the press: until the events list showed no rows (its rows'
 // area on screen all of one colour, read every 20 ms: the row count would
@@ -284,15 +299,9 @@ EmptyingView WatchEmptying(const RefServer& server, double freshMb, DWORD presse
             if (memoryMs < 0 && freshMb > 0 && mb >= 0 && mb <= 1.1 * freshMb)
                 memoryMs = since();
         });
-        while ((emptyMs < 0 || memoryMs < 0) && since() < 120000) {
-            const DWORD clicked = GetTickCount();
-            view.longestClickMs =
-                std::max(view.longestClickMs, ComboAnswerMs(panel.depth, kClickLimitMs));
-            ++view.clicks;
-            const DWORD took = GetTickCount() - clicked;
-            if (took < 200)
-                Sleep(200 - took);
-        }
+        ClickEvery200Ms(panel.depth,
+                        [&] { return (emptyMs < 0 || memoryMs < 0) && since() < 120000; },
+                        &view.longestClickMs, &view.clicks);
     }
     view.emptyMs = emptyMs;
     view.memoryMs = memoryMs;
@@ -425,15 +434,9 @@ ExportView WatchExport() {
             PressKeys({VK_ESCAPE});
             return view;
         }
-        while ((ms < 0 || since() < 2000) && since() < 120000) {
-            const DWORD clicked = GetTickCount();
-            view.longestClickMs =
-                std::max(view.longestClickMs, ComboAnswerMs(panel.depth, kClickLimitMs));
-            ++view.clicks;
-            const DWORD took = GetTickCount() - clicked;
-            if (took < 200)
-                Sleep(200 - took);
-        }
+        ClickEvery200Ms(panel.depth,
+                        [&] { return (ms < 0 || since() < 2000) && since() < 120000; },
+                        &view.longestClickMs, &view.clicks);
     }
     view.ms = ms;
     const long lines = view.ms >= 0 ? LinesOf(path) : -1;
