@@ -31,8 +31,8 @@ void EndConnection(bool byUser) {
     ResetFrameReassembler();
     if (!byUser)
         ForgetServerSettings();
+    ClearServerLists();  // first: what is made after it takes the rows' room (ClearEventRows)
     ReportStatus("Server connection closed");
-    ClearServerLists();
     UpdateConnectButton("Connect", false);
     if (g_handlers.ended != nullptr)
         g_handlers.ended(lost);
