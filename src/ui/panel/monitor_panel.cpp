@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "ui/common/dpi.h"
 #include "ui/common/main_messages.h"
+#include "ui/common/theme_images.h"
 #include "ui/common/window_ops.h"
 #include "ui/panel/custom_draw.h"
 #include "ui/panel/event_depth.h"
@@ -176,6 +177,7 @@ INT_PTR OnInitDialog(HWND dialog) {
     SetUpColumns(g_eventsList, s_panelDpi, szEvs, clen2, fmt2, EVENT_COLUMNS, false);
     SetUpColumns(g_statusLog, s_panelDpi, szEvls, clen3, fmt3, LOG_COLUMNS, false);
     FillEventDepth(dialog);
+    LoadScrollBarPictures(g_eventsList);
 
     char errorText[CONFIG_ERROR_TEXT] = "";
     if (!ReadClientConfig(CLIENT_CONFIG_FILE, &g_clientConfig, errorText))
