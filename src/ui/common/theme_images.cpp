@@ -3,6 +3,8 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "ui/common/gdi_object.h"
+
 void LoadScrollBarPictures(HWND window) {
     HTHEME theme = OpenThemeData(window, L"Scrollbar");
     if (theme == nullptr)
@@ -18,8 +20,7 @@ void LoadScrollBarPictures(HWND window) {
             DrawThemeBackground(theme, dc, part, 1, &rect, nullptr);
         SelectObject(dc, was);
     }
-    if (bitmap != nullptr)
-        DeleteObject(bitmap);
+    DeleteGdiObject(bitmap);
     if (dc != nullptr)
         DeleteDC(dc);
     CloseThemeData(theme);
